@@ -1,0 +1,27 @@
+// Minute of an OLE date for the time functions.
+#include "common/minute_of.h"
+
+#include "engine/variables/variable_manager.h"
+#include "platform/time/ole_date.h"
+
+namespace ob::common {
+
+int MinuteOf(double moment) {
+    if (moment == 0.0) {
+        // 0 is what the time functions receive when their caller had no moment to give.
+        try {
+            ob::vars::MainStore().PutEnv(nullptr, "RS.LastError", kTimeParameterError,
+                                         ob::vars::ENV_TRANSIENT);
+        } catch (...) {
+            // The answer stays 0 even when the variable cannot be written.
+        }
+        return 0;
+    }
+    ob::datetime::DateParts parts;
+    if (!ob::datetime::OleDate(moment).GetParts(parts)) {
+        return -1;
+    }
+    return parts.minute;
+}
+
+} // namespace ob::common

@@ -1,0 +1,40 @@
+// Private thread messages of the engine thread, and the registered message names
+// shared with the automation library.
+#pragma once
+
+#include <cstdint>
+
+namespace ob::engine {
+
+inline constexpr std::uint32_t EM_SHUTDOWN = 1026;
+inline constexpr std::uint32_t EM_CLOSE_WINDOWS = 1027;
+inline constexpr std::uint32_t EM_PHASE = 1028;
+inline constexpr std::uint32_t EM_RUN_JOB = 1029;
+inline constexpr std::uint32_t EM_SYNC = 1030;
+
+// Command-server messages (WM_USER + 8 ...).
+inline constexpr std::uint32_t EM_CONSOLE_STOP = 1032;
+inline constexpr std::uint32_t EM_CONSOLE_START = 1033;
+inline constexpr std::uint32_t EM_CONSOLE_CLOSE = 1034;
+inline constexpr std::uint32_t EM_CONSOLE_LINE = 1036;
+
+// Registered window messages (names shared with the automation library).
+inline constexpr const char* kRelayPingName = "OB_RELAY_PING";
+inline constexpr const char* kPrintName = "OB_PRINT";
+inline constexpr const char* kExceptionName = "OB_EXCEPTION";
+inline constexpr const char* kUpdateName = "OB_UPDATE";
+inline constexpr const char* kEventName = "WM_OBRENTA_EVENT";
+
+/// Answer of the relay window to OB_RELAY_PING.
+inline constexpr std::intptr_t kRelayPingAnswer = 0xDEADBEEF;
+
+// Level bits of JR.OUTPUT_LEVEL.
+inline constexpr std::uint32_t LEVEL_INTERNAL = 1;
+inline constexpr std::uint32_t LEVEL_RUN_CONTROL = 4;
+inline constexpr std::uint32_t LEVEL_RESCHEDULE = 8;
+inline constexpr std::uint32_t LEVEL_STARTUP = 16;
+inline constexpr std::uint32_t LEVEL_MUTE_TRIGGERS = 32;
+inline constexpr std::uint32_t LEVEL_OBSOLETE = 64;
+inline constexpr std::uint32_t LEVEL_DEBUG = 128;
+
+} // namespace ob::engine

@@ -1,0 +1,29 @@
+// The session's job queue: owns its jobs, in queue order. Not synchronised: every
+// use holds the session lock.
+#pragma once
+
+#include "engine/job.h"
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+namespace ob::engine {
+
+class JobQueue {
+public:
+    void Append(std::unique_ptr<Job> job) { jobs_.push_back(std::move(job)); }
+    std::size_t Size() const { return jobs_.size(); }
+    Job* At(std::size_t index) const { return jobs_[index].get(); }
+    bool Contains(const Job* job) const;
+    /// Jobs holding at least one start statement.
+    std::size_t CountWithStart() const;
+    /// Removes and deletes one job; false when it is not queued.
+    bool Remove(const Job* job);
+    void Clear() { jobs_.clear(); }
+
+private:
+    std::vector<std::unique_ptr<Job>> jobs_;
+};
+
+} // namespace ob::engine

@@ -1,0 +1,43 @@
+// obrenta: the command-line host of the engine.
+
+#include "host/reg_command.h"
+#include "host/run_command.h"
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+void Usage(std::ostream& err) {
+    err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]\n"
+           "       obrenta check FILE...\n"
+           "       obrenta reg query KEY [NAME]\n"
+           "       obrenta reg add KEY NAME DATA\n"
+           "       obrenta reg delete KEY [NAME]\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        Usage(std::cerr);
+        return 2;
+    }
+    const char* command = argv[1];
+    if (std::strcmp(command, "run") == 0) {
+        return ob::host::RunCommand(argc - 1, argv + 1, std::cout, std::cerr);
+    }
+    if (std::strcmp(command, "check") == 0) {
+        return ob::host::CheckCommand(argc - 1, argv + 1, std::cout, std::cerr);
+    }
+    if (std::strcmp(command, "reg") == 0) {
+        return ob::host::RunRegCommand(argc - 1, argv + 1, std::cout, std::cerr);
+    }
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "help") == 0) {
+        Usage(std::cout);
+        return 0;
+    }
+    std::cerr << "obrenta: unknown command " << command << "\n";
+    Usage(std::cerr);
+    return 2;
+}

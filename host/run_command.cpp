@@ -1,0 +1,134 @@
+#include "host/run_command.h"
+
+#include "host/console_defaults.h"
+#include "host/host_session.h"
+#include "obrenta/obrenta.h"
+#include "platform/registry/registry.h"
+
+#include <charconv>
+#include <csignal>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ob::host {
+namespace {
+
+struct RunOptions {
+    std::optional<std::string> level;
+    StopConditions stop;
+    std::vector<std::string> files;
+};
+
+bool ParseUnsigned(std::string_view text, int base, std::uint32_t& value) {
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return ec == std::errc() && ptr == text.data() + text.size() && !text.empty();
+}
+
+// Parses the words after "run"; false with a message on bad usage.
+bool ParseRunOptions(int argc, char** argv, RunOptions& options, std::ostream& err) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        std::uint32_t number = 0;
+        if (word == "--level" || word == "--seconds") {
+            if (i + 1 >= argc) {
+                err << "obrenta: " << word << " needs a value\n";
+                return false;
+            }
+            const std::string_view value = argv[++i];
+            const bool isLevel = word == "--level";
+            if (!ParseUnsigned(value, isLevel ? 16 : 10, number)) {
+                err << "obrenta: " << word << " takes a " << (isLevel ? "hexadecimal" : "whole")
+                    << " number, not '" << value << "'\n";
+                return false;
+            }
+            if (isLevel) {
+                options.level = std::string(value);
+            } else {
+                options.stop.seconds = number;
+            }
+        } else if (word == "--exit-when-idle") {
+            options.stop.whenIdle = true;
+        } else if (word.size() > 1 && word[0] == '-' && word != "-") {
+            err << "obrenta: unknown option " << word << "\n";
+            return false;
+        } else {
+            options.files.emplace_back(word);
+        }
+    }
+    return true;
+}
+
+void ReportStoreProblem(std::ostream& err) {
+    const std::string problem = registry::LastStoreProblem();
+    if (!problem.empty()) {
+        err << "obrenta: settings store: " << problem << "\n";
+    }
+}
+
+// SIGINT and SIGTERM are taken through a signalfd by the message loop; they are
+// blocked before any engine thread starts so that every thread inherits the mask.
+void BlockStopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+// Loads every file; false when one failed.
+bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
+    bool all = true;
+    for (const std::string& file : files) {
+        all = host.Load(file) && all;
+    }
+    return all;
+}
+
+} // namespace
+
+int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    RunOptions options;
+    if (!ParseRunOptions(argc, argv, options, err)) {
+        err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]\n";
+        return 2;
+    }
+    BlockStopSignals();
+    if (options.level) {
+        OB_PutEnv(nullptr, "JR.OUTPUT_LEVEL", options.level->c_str(), ENV_TRANSIENT);
+    }
+    EnsureConsoleDefaults(err);
+    ReportStoreProblem(err);
+
+    HostSession host(out, err);
+    if (!host.Start()) {
+        return 1;
+    }
+    if (!LoadAll(host, options.files)) {
+        host.Stop();
+        return 1;
+    }
+    host.Enable();
+    host.Run(options.stop);
+    host.Stop();
+    return 0;
+}
+
+int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    if (argc < 2) {
+        err << "usage: obrenta check FILE...\n";
+        return 2;
+    }
+    BlockStopSignals();
+    EnsureConsoleDefaults(err);
+    ReportStoreProblem(err);
+    HostSession host(out, err);
+    if (!host.Start()) {
+        return 1;
+    }
+    const bool loaded = LoadAll(host, std::vector<std::string>(argv + 1, argv + argc));
+    host.Stop();
+    return loaded ? 0 : 1;
+}
+
+} // namespace ob::host

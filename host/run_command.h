@@ -1,0 +1,16 @@
+// `obrenta run` and `obrenta check`.
+#pragma once
+
+#include <ostream>
+
+namespace ob::host {
+
+/// obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]
+/// argv[0] is "run". Exit status 0 on a clean stop, 1 when a file failed to load or
+/// the engine did not start, 2 for bad usage.
+int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+/// obrenta check FILE...: loads without enabling the scheduler; 1 on a failed load.
+int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+} // namespace ob::host

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Obrenta developer set-up: installs what is missing, builds, and runs.
+#   ./setup.sh run                 build in Release and run the example job
+#   ./setup.sh test [--sanitize]   build and run the whole test suite through CTest
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
+          libgtest-dev libgmock-dev libbenchmark-dev)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "setup: installing ${missing[*]}"
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    else
+        echo "setup: please install these Debian packages first (as root):" >&2
+        echo "  apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+}
+
+build() { # build DIR TYPE [cmake options...]
+    local dir=$1 type=$2
+    shift 2
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+mode=${1:-}
+case "$mode" in
+run)
+    install_missing
+    build build/release Release -DOB_TESTS=OFF -DOB_BENCH=OFF
+    ./build/release/bin/obrenta run --level 10 --seconds 3
+    ;;
+test)
+    install_missing
+    if [ "${2:-}" = "--sanitize" ]; then
+        dir=build/asan
+        build "$dir" Debug -DOB_SANITIZE=ON -DOB_BENCH=OFF
+        export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+        export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    else
+        dir=build/test
+        build "$dir" RelWithDebInfo
+    fi
+    ctest --test-dir "$dir" -j2 --output-on-failure
+    ;;
+*)
+    echo "usage: ./setup.sh run | ./setup.sh test [--sanitize]" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,215 @@
+// The obrenta program run as a child process, with its own settings stores.
+
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace ob::test {
+namespace {
+
+struct Outcome {
+    int status = -1; ///< exit status, or -signal
+    std::string out;
+    std::string err;
+};
+
+// Runs bin/obrenta with `args` and the stores in `dir`; `whileRunning` is called
+// with the child's pid once it has started. Output is collected through pipes.
+class Program {
+public:
+    explicit Program(const ScratchDir& dir) : dir_(dir) {
+        std::filesystem::create_directories(dir.Path() / "machine");
+        std::filesystem::create_directories(dir.Path() / "user");
+    }
+
+    Outcome Run(const std::vector<std::string>& args,
+                const std::function<void(pid_t)>& whileRunning = nullptr,
+                const std::vector<std::string>& extraEnv = {}) {
+        std::vector<std::string> env = {"OBRENTA_MACHINE_DIR=" + dir_ / "machine",
+                                        "OBRENTA_USER_DIR=" + dir_ / "user", "PATH=/usr/bin:/bin",
+                                        "HOME=" + dir_.Path().string()};
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+        std::vector<std::string> argv = {std::string(OB_BIN_DIR) + "/obrenta"};
+        argv.insert(argv.end(), args.begin(), args.end());
+
+        int out[2], err[2];
+        EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
+        EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+        pid_t pid = -1;
+        auto cargv = Pointers(argv);
+        auto cenv = Pointers(env);
+        const int spawned =
+            ::posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), cenv.data());
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        ::close(err[1]);
+        Outcome outcome;
+        if (spawned != 0) {
+            ::close(out[0]);
+            ::close(err[0]);
+            ADD_FAILURE() << "cannot start " << argv[0];
+            return outcome;
+        }
+        std::thread reader([&] { Collect(out[0], err[0], outcome); });
+        if (whileRunning) {
+            whileRunning(pid);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        reader.join();
+        ::close(out[0]);
+        ::close(err[0]);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+        return outcome;
+    }
+
+private:
+    static std::vector<char*> Pointers(std::vector<std::string>& words) {
+        std::vector<char*> pointers;
+        for (std::string& w : words) {
+            pointers.push_back(w.data());
+        }
+        pointers.push_back(nullptr);
+        return pointers;
+    }
+
+    static void Collect(int outFd, int errFd, Outcome& outcome) {
+        std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
+        int open = 2;
+        while (open > 0 && ::poll(fds.data(), fds.size(), 60000) > 0) {
+            for (std::size_t i = 0; i < fds.size(); ++i) {
+                if (fds[i].fd < 0 || fds[i].revents == 0) {
+                    continue;
+                }
+                char buffer[4096];
+                const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+                if (n <= 0) {
+                    fds[i].fd = -1;
+                    --open;
+                } else {
+                    (i == 0 ? outcome.out : outcome.err)
+                        .append(buffer, static_cast<std::size_t>(n));
+                }
+            }
+        }
+    }
+
+    const ScratchDir& dir_;
+};
+
+const char* kPortKey = "HKLM\\Software\\Varndel Software\\Obrenta\\Communication";
+
+TEST(HostProgram, RunPrintsTheStartUpPhasesAndStopsAfterItsSeconds) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    ASSERT_EQ(obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"}).status, 0);
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome run = obrenta.Run({"run", "--level", "10", "--seconds", "2"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "[PHASE I: Engine started.]\n"
+                       "[PHASE II: Critical systems initialized.]\n"
+                       "[PHASE III: VBScript initialized.]\n"
+                       "[PHASE IV: Commandline Server initialized.]\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_NE(run.err.find("event 2000 1005"), std::string::npos)
+        << "an enabled engine with no jobs reports that it is idle";
+}
+
+TEST(HostProgram, MissingConsolePortIsFilledWithTheInstallationDefaults) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    const Outcome run = obrenta.Run({"run", "--seconds", "0"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("Writing Communication Server port number: 1229."), std::string::npos)
+        << run.err;
+    const Outcome query = obrenta.Run({"reg", "query", kPortKey});
+    EXPECT_NE(query.out.find("cs_port = 1229"), std::string::npos) << query.out;
+    EXPECT_NE(query.out.find("px_port = 1228"), std::string::npos) << query.out;
+}
+
+TEST(HostProgram, ExitWhenIdleStopsAtTheFirstIdleReport) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome run = obrenta.Run({"run", "--exit-when-idle", "--seconds", "60"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_NE(run.err.find("event 2000 1005\n"), std::string::npos) << run.err;
+}
+
+TEST(HostProgram, SigtermAndSigintStopCleanly) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        ScratchDir dir;
+        Program obrenta(dir);
+        obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+        const auto started = std::chrono::steady_clock::now();
+        const Outcome run = obrenta.Run({"run", "--level", "10"}, [signal](pid_t pid) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+            ::kill(pid, signal);
+        });
+        EXPECT_EQ(run.status, 0) << "signal " << signal << ": " << run.err;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(15));
+        EXPECT_NE(run.out.find("[PHASE IV: Commandline Server initialized.]"), std::string::npos);
+    }
+}
+
+TEST(HostProgram, BadUsageAndUnloadableFiles) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    EXPECT_EQ(obrenta.Run({}).status, 2);
+    EXPECT_EQ(obrenta.Run({"frobnicate"}).status, 2);
+    EXPECT_EQ(obrenta.Run({"run", "--bogus"}).status, 2);
+    EXPECT_EQ(obrenta.Run({"run", "--seconds"}).status, 2);
+    EXPECT_EQ(obrenta.Run({"run", "--level", "xyz"}).status, 2);
+    EXPECT_EQ(obrenta.Run({"check"}).status, 2);
+
+    const std::string missing = dir / "missing.jr";
+    const Outcome run = obrenta.Run({"run", "--seconds", "5", missing});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("Cannot open the file " + missing + " for reading."), std::string::npos)
+        << run.out;
+    EXPECT_EQ(obrenta.Run({"check", missing}).status, 1);
+}
+
+TEST(HostProgram, CorruptSettingsDatabaseIsReportedNotFatal) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    {
+        std::ofstream corrupt(dir / "user/registry.db", std::ios::binary);
+        for (int i = 0; i < 4096; ++i) {
+            corrupt.put(static_cast<char>((i * 7919) & 0xFF));
+        }
+    }
+    // Without machine write access the user store is read first: it is corrupt, so
+    // the port comes from the machine store and the problem is reported.
+    const Outcome run =
+        obrenta.Run({"run", "--seconds", "1"}, nullptr, {"OBRENTA_MACHINE_READONLY=1"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("settings store"), std::string::npos) << run.err;
+}
+
+} // namespace
+} // namespace ob::test
