@@ -1,7 +1,9 @@
 #include "host/reg_command.h"
 
 #include "platform/env/environment.h"
+#include "platform/error/win_error.h"
 #include "platform/registry/registry.h"
+#include "platform/text/ascii_case.h"
 
 #include <string>
 #include <string_view>
@@ -49,37 +51,16 @@ std::string ValueLabel(std::string_view name) {
     return name.empty() ? std::string("(Default)") : std::string(name);
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-const char* CodeText(long code) {
-    switch (code) {
-    case reg::ERROR_ACCESS_DENIED:
-        return "Access is denied.";
-    case reg::ERROR_OUTOFMEMORY:
-        return "Not enough memory resources are available to complete this operation.";
-    case reg::ERROR_INVALID_PARAMETER:
-        return "The parameter is incorrect.";
-    case reg::ERROR_BADDB:
-        return "The configuration registry database is corrupt.";
-    case reg::ERROR_REGISTRY_IO_FAILED:
-        return "An I/O operation initiated by the registry failed unrecoverably.";
-    case reg::ERROR_KEY_DELETED:
-        return "Illegal operation attempted on a registry key that has been marked for "
-               "deletion.";
-    default:
+// The system's text for a store error code, without its line break.
+std::string CodeText(long code) {
+    std::string text;
+    if (!ob::error::MessageText(static_cast<std::uint32_t>(code), text, nullptr)) {
         return "The operation failed.";
     }
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+        text.pop_back();
+    }
+    return text;
 }
 
 // Reports a failure and, when the store met a problem with its database, that
@@ -122,7 +103,7 @@ int Query(const KeyName& key, const char* name, std::ostream& out, std::ostream&
         // Print the name as stored, whatever case it was asked in.
         std::string stored = name;
         for (const std::string& candidate : names) {
-            if (SameName(candidate, name)) {
+            if (text::EqualsIgnoringCase(candidate, name)) {
                 stored = candidate;
                 break;
             }

@@ -1,12 +1,12 @@
 #include "vbscript/script_control.h"
 #include "vbscript/unavailable_script_control.h"
 
-#include <strings.h>
+#include "platform/text/ascii_case.h"
 
 namespace ob::vbscript {
 
 std::unique_ptr<ScriptControl> CreateScriptControl(std::string_view language) {
-    if (language.size() != 8 || ::strncasecmp(language.data(), "VBScript", 8) != 0) {
+    if (!text::EqualsIgnoringCase(language, "VBScript")) {
         return nullptr;
     }
     return std::make_unique<UnavailableScriptControl>();

@@ -24,8 +24,9 @@
 // - The program is released when its owner (the unique_ptr) goes away.
 // - Nothing here throws.
 //
-// Bounds: the matcher keeps its backtracking state on the heap, never on the call
-// stack, so no subject and no pattern can overflow the stack. Each Execute is
+// Bounds: the compiler recurses only at "(" and at most 9 groups can nest; the
+// matcher keeps its backtracking state on the heap, never on the call stack. So no
+// subject and no pattern can overflow the stack. Each Execute is
 // limited in work (node steps) and in saved backtracking state (RegexLimits); when
 // either runs out the search stops and reports no match with Status() ==
 // kLimitReached. The defaults are far above what names, titles and log lines need

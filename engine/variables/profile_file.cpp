@@ -1,5 +1,6 @@
 // The private profile file (see profile_file.h).
 #include "engine/variables/profile_file.h"
+#include "platform/text/ascii_case.h"
 
 #include "platform/registry/registry.h"
 
@@ -55,22 +56,6 @@ std::string_view Trim(std::string_view text) {
         text.remove_suffix(1);
     }
     return text;
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -226,11 +211,11 @@ bool IsSectionEnd(const std::vector<Line>& lines, std::size_t i) {
 }
 
 bool IsSection(const Line& line, std::string_view section) {
-    return line.kind == Line::Kind::Section && SameName(line.name, section);
+    return line.kind == Line::Kind::Section && text::EqualsIgnoringCase(line.name, section);
 }
 
 bool IsEntry(const Line& line, std::string_view entry) {
-    return line.kind == Line::Kind::Entry && SameName(line.name, entry);
+    return line.kind == Line::Kind::Entry && text::EqualsIgnoringCase(line.name, entry);
 }
 
 // Removes every section named `section` with its lines. True when anything went.
@@ -240,7 +225,7 @@ bool DeleteSection(std::vector<Line>& lines, std::string_view section) {
     bool changed = false;
     for (Line& line : lines) {
         if (line.kind == Line::Kind::Section) {
-            inside = SameName(line.name, section);
+            inside = text::EqualsIgnoringCase(line.name, section);
         }
         if (inside) {
             changed = true;
@@ -259,7 +244,7 @@ bool DeleteEntry(std::vector<Line>& lines, std::string_view section, std::string
     bool changed = false;
     for (Line& line : lines) {
         if (line.kind == Line::Kind::Section) {
-            inside = SameName(line.name, section);
+            inside = text::EqualsIgnoringCase(line.name, section);
         }
         if (inside && IsEntry(line, entry)) {
             changed = true;

@@ -3,8 +3,8 @@
 // Every configuration ever set is kept until the process ends, so a reference that
 // Config() handed out never dangles even if Configure runs again later; the current
 // one is published through an atomic pointer, so readers need no lock.
-#include "engine/variables/immortal.h"
 #include "engine/variables/variable_manager.h"
+#include "platform/lifetime/immortal.h"
 
 #include <atomic>
 #include <memory>

@@ -1,8 +1,8 @@
 // The two instances of the store that live as long as the library: one serves the
 // exports, actions and services, the other the FTP client's status variables. Both
 // share the environment and the settings store; each has its own lock.
-#include "engine/variables/immortal.h"
 #include "engine/variables/variable_manager.h"
+#include "platform/lifetime/immortal.h"
 
 namespace ob::vars {
 

@@ -1,4 +1,5 @@
 #include "platform/env/environment.h"
+#include "platform/text/ascii_case.h"
 
 #include <cstddef>
 #include <list>
@@ -9,40 +10,6 @@ extern char** environ; // NOLINT(readability-redundant-declaration)
 
 namespace ob::env {
 namespace {
-
-constexpr char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-}
-
-// Hash and equality that ignore ASCII case, transparent so that lookups by
-// string_view need no temporary string.
-struct CaseBlindHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const noexcept {
-        // FNV-1a over the upper-cased bytes.
-        std::size_t hash = 14695981039346656037ull;
-        for (char c : text) {
-            hash ^= static_cast<unsigned char>(AsciiUpper(c));
-            hash *= 1099511628211ull;
-        }
-        return hash;
-    }
-};
-
-struct CaseBlindEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept {
-        if (a.size() != b.size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            if (AsciiUpper(a[i]) != AsciiUpper(b[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
-};
 
 bool ValidName(std::string_view name) {
     if (name.empty() || name.find('\0') != std::string_view::npos) {
@@ -154,8 +121,8 @@ private:
 
     std::recursive_mutex mutex_;
     std::list<Variable> order_;
-    std::unordered_map<std::string_view, std::list<Variable>::iterator, CaseBlindHash,
-                       CaseBlindEqual>
+    std::unordered_map<std::string_view, std::list<Variable>::iterator, text::CaseBlindHash,
+                       text::CaseBlindEqual>
         index_;
 };
 

@@ -208,6 +208,9 @@ constexpr std::array kTexts{
     CodeText{1011, "The configuration registry key could not be opened."},
     CodeText{1012, "The configuration registry key could not be read."},
     CodeText{1013, "The configuration registry key could not be written."},
+    CodeText{1016, "An I/O operation initiated by the registry failed unrecoverably. The registry "
+                   "could not read in, or write out, or flush, one of the files that contain the "
+                   "system's image of the registry."},
     CodeText{1018, "Illegal operation attempted on a registry key that has been marked for "
                    "deletion."},
     CodeText{1060, "The specified service does not exist as an installed service."},

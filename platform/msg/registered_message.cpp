@@ -1,8 +1,8 @@
 #include "platform/msg/registered_message.h"
 
-#include "platform/msg/ascii_case.h"
-#include "platform/msg/immortal.h"
+#include "platform/lifetime/immortal.h"
 #include "platform/msg/message.h"
+#include "platform/text/ascii_case.h"
 
 #include <mutex>
 #include <string>
@@ -25,8 +25,9 @@ std::uint32_t RegisterWindowMessage(std::string_view name) {
         return 0;
     }
     try {
-        std::string key = detail::AsciiLower(name);
-        RegisteredMessages& table = detail::Immortal<RegisteredMessages>();
+        std::string key = text::AsciiLower(name);
+        static ob::Immortal<RegisteredMessages> registered;
+        RegisteredMessages& table = registered.Get();
         std::lock_guard lock(table.mutex);
         if (auto it = table.ids.find(key); it != table.ids.end()) {
             return it->second;

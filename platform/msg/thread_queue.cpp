@@ -1,6 +1,6 @@
 #include "platform/msg/thread_queue.h"
 
-#include "platform/msg/immortal.h"
+#include "platform/lifetime/immortal.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window_table.h"
 
@@ -30,7 +30,8 @@ struct QueueRegistry {
 };
 
 QueueRegistry& Registry() {
-    return Immortal<QueueRegistry>();
+    static ob::Immortal<QueueRegistry> registry;
+    return registry.Get();
 }
 
 void CloseQueue(const std::shared_ptr<ThreadQueue>& queue) {

@@ -1,10 +1,10 @@
 #include "platform/msg/window.h"
 
-#include "platform/msg/ascii_case.h"
-#include "platform/msg/immortal.h"
+#include "platform/lifetime/immortal.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/thread_queue.h"
 #include "platform/msg/window_table.h"
+#include "platform/text/ascii_case.h"
 
 #include <map>
 #include <memory>
@@ -33,7 +33,7 @@ struct WindowClass {
 
 struct WindowTable {
     WindowTable() {
-        classes.emplace(detail::AsciiLower(kStaticClass),
+        classes.emplace(text::AsciiLower(kStaticClass),
                         WindowClass{std::string(kStaticClass), &DefWindowProc});
     }
 
@@ -46,7 +46,8 @@ struct WindowTable {
 };
 
 WindowTable& Table() {
-    return detail::Immortal<WindowTable>();
+    static ob::Immortal<WindowTable> table;
+    return table.Get();
 }
 
 // Looks up a window with the table locked; nullptr when it is not valid.
@@ -56,7 +57,7 @@ WindowRecord* Find(WindowTable& table, Hwnd hwnd) {
 }
 
 bool NameMatches(std::string_view wanted, const std::string& actual) {
-    return wanted.empty() || detail::EqualsIgnoringCase(wanted, actual);
+    return wanted.empty() || text::EqualsIgnoringCase(wanted, actual);
 }
 
 } // namespace
@@ -100,14 +101,14 @@ bool RegisterClass(std::string_view className, WindowProc proc) {
     WindowTable& table = Table();
     std::lock_guard lock(table.mutex);
     return table.classes
-        .emplace(detail::AsciiLower(className), WindowClass{std::string(className), proc})
+        .emplace(text::AsciiLower(className), WindowClass{std::string(className), proc})
         .second;
 }
 
 WindowProc GetClassProc(std::string_view className) {
     WindowTable& table = Table();
     std::lock_guard lock(table.mutex);
-    auto it = table.classes.find(detail::AsciiLower(className));
+    auto it = table.classes.find(text::AsciiLower(className));
     return it == table.classes.end() ? nullptr : it->second.proc;
 }
 
@@ -121,7 +122,7 @@ Hwnd CreateWindow(std::string_view className, std::string_view title, std::uintp
     {
         WindowTable& table = Table();
         std::lock_guard lock(table.mutex);
-        auto cls = table.classes.find(detail::AsciiLower(className));
+        auto cls = table.classes.find(text::AsciiLower(className));
         if (cls == table.classes.end()) {
             return 0;
         }

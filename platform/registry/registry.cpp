@@ -1,4 +1,5 @@
 #include "platform/registry/registry.h"
+#include "platform/text/ascii_case.h"
 
 #include "platform/registry/key_path.h"
 #include "platform/registry/key_tree.h"
@@ -18,19 +19,6 @@ using detail::StoreDatabase;
 using detail::StoreOf;
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; };
-        if (upper(a[i]) != upper(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // HKEY_CLASSES_ROOT is this key of the machine store.
 const std::array<const char*, 2> kClassesRootPrefix{"Software", "Classes"};
@@ -63,7 +51,7 @@ bool ParseRoot(std::string_view text, Root& root) {
         {"HKCR", Root::ClassesRoot},  {"HKEY_CLASSES_ROOT", Root::ClassesRoot},
     };
     for (const auto& [name, value] : kNames) {
-        if (EqualsIgnoringCase(text, name)) {
+        if (text::EqualsIgnoringCase(text, name)) {
             root = value;
             return true;
         }

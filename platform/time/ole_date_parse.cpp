@@ -9,6 +9,7 @@
 // Month/day/year comes first; when that is no valid date, day/month/year is tried,
 // as the OLE conversion does. Years of one or two digits are 2000..2029 for 0..29
 // and 1930..1999 for 30..99. A time alone is day 0; a date alone is midnight.
+#include "platform/text/ascii_case.h"
 #include "platform/time/ole_date.h"
 
 #include <array>
@@ -41,21 +42,6 @@ bool IsDigit(char c) {
 bool IsAlpha(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool Tokenize(std::string_view text, std::vector<Token>& tokens) {
     std::size_t i = 0;
@@ -86,7 +72,7 @@ bool Tokenize(std::string_view text, std::vector<Token>& tokens) {
             }
             const std::string_view word = text.substr(start, i - start);
             // ISO 8601 joins date and time with a 'T': "1995-03-14T12:41:29".
-            if (EqualsIgnoreCase(word, "t") && !tokens.empty() &&
+            if (text::EqualsIgnoringCase(word, "t") && !tokens.empty() &&
                 tokens.back().kind == Kind::Number && i < text.size() && IsDigit(text[i])) {
                 continue;
             }
@@ -128,13 +114,13 @@ constexpr std::array<std::string_view, 7> kWeekdays{"sunday",   "monday", "tuesd
 
 // A full name or its three-letter abbreviation.
 bool MatchesName(std::string_view word, std::string_view name) {
-    return EqualsIgnoreCase(word, name) ||
-           (word.size() == 3 && EqualsIgnoreCase(word, name.substr(0, 3)));
+    return text::EqualsIgnoringCase(word, name) ||
+           (word.size() == 3 && text::EqualsIgnoringCase(word, name.substr(0, 3)));
 }
 
 /// 1..12 for a month name, else 0.
 int MonthOf(std::string_view word) {
-    if (EqualsIgnoreCase(word, "sept")) {
+    if (text::EqualsIgnoringCase(word, "sept")) {
         return 9;
     }
     for (const Name& month : kMonths) {
@@ -160,10 +146,10 @@ Meridiem MeridiemOf(const Token& token) {
     if (token.kind != Kind::Word) {
         return Meridiem::None;
     }
-    if (EqualsIgnoreCase(token.text, "am")) {
+    if (text::EqualsIgnoringCase(token.text, "am")) {
         return Meridiem::Am;
     }
-    if (EqualsIgnoreCase(token.text, "pm")) {
+    if (text::EqualsIgnoringCase(token.text, "pm")) {
         return Meridiem::Pm;
     }
     return Meridiem::None;

@@ -20,7 +20,7 @@ struct TableLine {
 };
 
 std::vector<TableLine> ReadTable(const std::string& name) {
-    std::ifstream in(std::string(OB_REGEX_DATA_DIR) + "/" + name, std::ios::binary);
+    std::ifstream in(std::string(OB_TEST_DATA_DIR) + "/" + name, std::ios::binary);
     std::vector<TableLine> lines;
     std::string text;
     while (std::getline(in, text)) {

@@ -155,7 +155,7 @@ TEST(TimeFormat12Hour, CLocaleIs24Hour) {
 class TimeFormat12HourLocale : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string source = TIME_TEST_DATA_DIR "/twelve_hour.locale";
+        const std::string source = OB_TEST_DATA_DIR "/twelve_hour.locale";
         ASSERT_TRUE(std::filesystem::exists(source)) << source;
         if (std::system("command -v localedef >/dev/null 2>&1") != 0) {
             GTEST_SKIP() << "no localedef on this system";
