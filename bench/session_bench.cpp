@@ -81,8 +81,10 @@ void BM_SessionStartup(benchmark::State& state) {
 }
 BENCHMARK(BM_SessionStartup)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// A script thread sends OB_PRINT to the relay; the engine thread posts two events
-// per line; this (host) thread acknowledges each.
+// A script thread posts OB_PRINT to the relay; the engine thread turns each into
+// two events (text and end of line) for this (host) thread, which acknowledges each.
+// The flow control of the engine thread is in force: it waits while 204 events are
+// pending.
 void BM_EventsToHost(benchmark::State& state) {
     PrepareStores();
     OB_SESSION session = nullptr;
@@ -101,8 +103,11 @@ void BM_EventsToHost(benchmark::State& state) {
         const std::uint64_t target = acknowledged.load() + 2 * static_cast<std::uint64_t>(lines);
         std::thread script([&] {
             for (std::int64_t i = 0; i < lines; ++i) {
-                ob::msg::SendMessage(relay, print, reinterpret_cast<ob::msg::WPARAM>(session),
-                                     reinterpret_cast<ob::msg::LPARAM>("benchmark line"));
+                while (!ob::msg::PostMessage(relay, print,
+                                             reinterpret_cast<ob::msg::WPARAM>(session),
+                                             reinterpret_cast<ob::msg::LPARAM>("benchmark line"))) {
+                    std::this_thread::yield(); // the engine's queue is full
+                }
             }
         });
         while (acknowledged.load() < target) {

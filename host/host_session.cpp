@@ -36,9 +36,9 @@ private:
 // Arms a real-time timer far in the future that the kernel cancels when the system
 // clock is set, which is how a clock change is noticed.
 void ArmClockWatch(int fd) {
-    itimerspec spec{};
-    spec.it_value.tv_sec = std::numeric_limits<std::int32_t>::max();
-    ::timerfd_settime(fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &spec, nullptr);
+    itimerspec deadline{};
+    deadline.it_value.tv_sec = std::numeric_limits<std::int32_t>::max();
+    ::timerfd_settime(fd, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &deadline, nullptr);
 }
 
 } // namespace

@@ -257,9 +257,11 @@ constexpr std::array kTexts{
     CodeText{10040, "A message sent on a datagram socket was larger than the internal message "
                     "buffer or some other network limit, or the buffer used to receive a "
                     "datagram into was smaller than the datagram itself."},
-    CodeText{10041, "A protocol was specified in the socket function call that does not support "
+    CodeText{10041, "A protocol was "
+                    "specified in the socket function call that does not support "
                     "the semantics of the socket type requested."},
-    CodeText{10042, "An unknown, invalid, or unsupported option or level was specified in a "
+    CodeText{10042, "An unknown, invalid, or unsupported option or level was "
+                    "specified in a "
                     "getsockopt or setsockopt call."},
     CodeText{10043, "The requested protocol has not been configured into the system, or no "
                     "implementation for it exists."},

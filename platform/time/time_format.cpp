@@ -20,10 +20,10 @@ constexpr std::size_t kMaxConversionOutput = 64 * 1024;
 constexpr int kMaxDepth = 2;
 
 /// One strftime conversion (or any strftime pattern); "" when it produces nothing.
-std::string Strftime(const std::string& spec, const std::tm& tm) {
+std::string Strftime(const std::string& pattern, const std::tm& tm) {
     // A leading character tells an empty result apart from a buffer that is too
     // small (strftime returns 0 for both).
-    const std::string format = " " + spec;
+    const std::string format = " " + pattern;
     std::vector<char> buffer(128);
     while (buffer.size() <= kMaxConversionOutput) {
         const std::size_t n = std::strftime(buffer.data(), buffer.size(), format.c_str(), &tm);
