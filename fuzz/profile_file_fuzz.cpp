@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Writes are slow (the file is flushed to disk): check the round trip now and then.
     if (size > 0 && data[0] % 16 == 0) {
-        const std::string value = input.substr(1, 64);
+        std::string value = input.substr(1, 64);
+        value = value.substr(0, value.find('\0')); // the writer takes a C string
         if (profile.Write("Fuzz", "Entry", value.c_str())) {
             const std::string back = profile.Read("Fuzz", "Entry", "\x01missing");
             if (back != value) {
