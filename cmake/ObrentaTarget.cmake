@@ -1,6 +1,10 @@
 # Compiler settings shared by every target of our own.
 function(ob_target_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  # g++ 12 at -O3 reports false overlaps inside std::string (GCC bug 105329).
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
 endfunction()
 

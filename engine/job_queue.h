@@ -1,5 +1,5 @@
-// The session's job queue: owns its jobs, in queue order. Not synchronised: every
-// use holds the session lock.
+// The session's job queue: owns its jobs, in load order. Not synchronised: every
+// use holds the session lock (see session_jobs.h for the locked operations).
 #pragma once
 
 #include "engine/job.h"

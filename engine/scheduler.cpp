@@ -1,9 +1,12 @@
 #include "engine/scheduler.h"
 
+#include "engine/action_atom.h"
 #include "engine/engine_messages.h"
 #include "engine/engine_session.h"
 #include "engine/event_poster.h"
 #include "engine/output.h"
+#include "engine/session_jobs.h"
+#include "engine/time_specification.h"
 
 #include <string>
 
@@ -70,7 +73,7 @@ void Tick(EngineSession& session) {
             if (session.jobs.Size() == 0) {
                 break;
             }
-            session.jobs.Remove(session.jobs.At(0));
+            DeleteJob(session, session.jobs.At(0));
         }
         session.flags.fetch_and(~SF_CLEAR_QUEUE);
     }
@@ -80,8 +83,27 @@ void TimeChange(EngineSession& session) {
     unsigned reset = 0;
     {
         SessionLock lock(session);
-        // Jobs re-evaluate their start, stop, suspend and resume statements here
-        // once they hold time statements.
+        for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
+            for (const auto& statement : session.jobs.At(i)->Statements()) {
+                timeAtom* time = nullptr;
+                switch (statement->kind()) {
+                case KIND_START:
+                case KIND_STOP:
+                case KIND_SUSPEND:
+                case KIND_RESUME:
+                    time = static_cast<timeAtom*>(statement.get());
+                    break;
+                case KIND_ACTION:
+                    time = static_cast<actionAtom*>(statement.get())->match.get();
+                    break;
+                default:
+                    break;
+                }
+                if (time != nullptr && ReevaluateSpecification(session, *time)) {
+                    ++reset;
+                }
+            }
+        }
     }
     SystemMessage(session, std::to_string(reset) + " Time trigger(s) reset due to time change.",
                   LEVEL_RESCHEDULE);

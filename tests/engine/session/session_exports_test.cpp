@@ -3,12 +3,12 @@
 
 #include "test_host.h"
 
-#include "engine/job.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <thread>
 
 namespace ob::test {
@@ -182,29 +182,22 @@ TEST(SessionExports, LogRingKeepsTheLast5000LinesOfAtMost80Characters) {
     EXPECT_EQ(host.Record().log.At(4999), "line 5000");
 }
 
-class CountedJob : public engine::Job {
-public:
-    explicit CountedJob(bool start) : start_(start) {}
-    bool HasStartStatement() const override { return start_; }
-    const std::string& Name() const override { return name_; }
-
-private:
-    bool start_;
-    std::string name_ = "JOB:204";
-};
-
 TEST(SessionExports, JobCountCountsJobsWithStartStatementsAndClearEmptiesTheQueueAtTheNextTick) {
     TestHost host;
     ASSERT_EQ(host.Create("0"), kOk);
     OB_SESSION s = host.Session();
-    OB_Lock(s);
-    host.Record().jobs.Append(std::make_unique<CountedJob>(true));
-    host.Record().jobs.Append(std::make_unique<CountedJob>(false));
-    host.Record().jobs.Append(std::make_unique<CountedJob>(true));
-    OB_Unlock(s);
+    ScratchDir dir;
+    const std::string path = dir / "three.jr";
+    std::ofstream(path) << "{\n-name hourly\n-start -inc 0 1 0 0\n}\n"
+                           "{\n-name idle\n}\n"
+                           "{\n-name later\n-start -delay 1 0 0 0\n-stop\n}\n";
+    ASSERT_EQ(OB_LoadCronScript(s, path.c_str()), kOk);
     std::uint32_t count = 0;
     ASSERT_EQ(OB_GetJobCount(s, &count), kOk);
-    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(count, 2u) << "the job without a start statement is queued but not counted";
+    ASSERT_TRUE(host.PumpUntil([&] { return host.Lines().size() >= 2; }));
+    EXPECT_EQ(host.Lines()[0], "Loading " + path + ".");
+    EXPECT_EQ(host.Lines()[1], "3 jobs loaded.");
 
     // Clearing works even while the scheduler is disabled.
     ASSERT_EQ(OB_ClearJobQueue(s), kOk);

@@ -1,0 +1,127 @@
+// Loading job scripts: throughput (jobs and megabytes per second) and resident
+// memory per queued job, for a generated file of 100 000 jobs that mixes start,
+// stop, cron and action lines.
+//
+// Run: build/test/bin/load_bench
+
+#include "obrenta/host.h"
+#include "obrenta/obrenta.h"
+#include "platform/env/environment.h"
+#include "platform/registry/registry.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kJobs = 100'000;
+
+std::string ScratchDir() {
+    static const std::string dir = [] {
+        char pattern[] = "/tmp/obbench-load.XXXXXX";
+        const std::string made = ::mkdtemp(pattern);
+        std::filesystem::create_directories(made + "/machine");
+        std::filesystem::create_directories(made + "/user");
+        ob::env::Set("OBRENTA_MACHINE_DIR", made + "/machine");
+        ob::env::Set("OBRENTA_USER_DIR", made + "/user");
+        ob::registry::ResetConnections();
+        OB_PutEnv("Communication", "cs_port", "0", ENV_PERSISTENT);
+        return made;
+    }();
+    return dir;
+}
+
+// A job script of kJobs blocks in four shapes.
+std::string GenerateScript() {
+    const std::string path = ScratchDir() + "/generated.jr";
+    std::ofstream out(path);
+    for (int i = 0; i < kJobs; ++i) {
+        out << "{\n\t-name job_" << i << "\n";
+        switch (i % 4) {
+        case 0:
+            out << "\t-start -inc 0 1 0 0\n\t-action -print hourly %H%:%M%\n";
+            break;
+        case 1:
+            out << "\t-start -cron 0,30 8-17 * * 2-6\n\t-action -spawn -wait /bin/true\n";
+            break;
+        case 2:
+            out << "\t-start -delay 0 0 5 0\n\t-stop -delay 1 0 0 0\n\t-action -set count 1\n";
+            break;
+        default:
+            out << "\t-start 3/14/2030 12:41:29\n\t-skip -week 1 7\n\t-action -log \"a, b\"\n";
+            break;
+        }
+        out << "}\n";
+    }
+    return path;
+}
+
+long ResidentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+ob::msg::LRESULT AckProc(ob::msg::Hwnd hwnd, std::uint32_t message, ob::msg::WPARAM w,
+                         ob::msg::LPARAM l) {
+    if (message == ob::host::EventMessage()) {
+        auto* event = reinterpret_cast<EngineEvent*>(l);
+        OB_AckMessage(event->session, event);
+        return 0;
+    }
+    return ob::msg::DefWindowProc(hwnd, message, w, l);
+}
+
+void Pump() {
+    ob::msg::Message m;
+    while (ob::msg::PeekMessage(m, 0, 0, ob::msg::PM_REMOVE)) {
+        ob::msg::DispatchMessage(m);
+    }
+}
+
+void BM_LoadGeneratedScript(benchmark::State& state) {
+    const std::string path = GenerateScript();
+    const double megabytes =
+        static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
+    ob::msg::RegisterClass("ObrentaLoadBench", AckProc);
+    const ob::msg::Hwnd window = ob::msg::CreateWindow("ObrentaLoadBench", "load bench");
+    double kibPerJob = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        OB_SESSION session = nullptr;
+        if (OB_CreateSession(&session, window, 1) != OB_OK) {
+            state.SkipWithError("session did not start");
+            return;
+        }
+        Pump();
+        const long before = ResidentKiB();
+        state.ResumeTiming();
+        if (OB_LoadCronScript(session, path.c_str()) != OB_OK) {
+            state.SkipWithError("load failed");
+        }
+        state.PauseTiming();
+        Pump();
+        kibPerJob = static_cast<double>(ResidentKiB() - before) / kJobs;
+        OB_DestroySession(&session);
+        Pump();
+        state.ResumeTiming();
+    }
+    state.counters["jobs/s"] =
+        benchmark::Counter(static_cast<double>(kJobs) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+    state.counters["MB/s"] = benchmark::Counter(megabytes * static_cast<double>(state.iterations()),
+                                                benchmark::Counter::kIsRate);
+    state.counters["KiB/job"] = kibPerJob;
+}
+BENCHMARK(BM_LoadGeneratedScript)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,30 @@
+// Executing action statements: split, dispatch on the directive, and turn the
+// directive's outcome into a run result through the job's control variables
+// ($ONERROR, $CALL, $RETURN, $RUNTIME). Engine thread only.
+#pragma once
+
+#include "engine/actions/action_context.h"
+
+#include <string_view>
+
+namespace ob::engine {
+
+/// Most nested in-place runs (a job calling itself ends in a fatal failure).
+inline constexpr int kMaxRunDepth = 64;
+
+/// One statement of a job's run; its run result (0 continue, 1 break, 2 stop,
+/// 3 abort).
+int ExecuteStatement(EngineSession& session, timeAtom* runContext, actionAtom& statement, Job& job);
+
+/// The directive of one statement; its outcome (0..4).
+int Dispatch(ActionContext& context);
+
+/// Runs a job's actions in place (the scheduler's job run and run control) on the
+/// calling thread; its run result.
+int RunJobInPlace(EngineSession& session, timeAtom* runContext, Job& job);
+
+/// Turns a control value ("continue", "break", "stop", "abort", or a job name
+/// pattern run in place) into a run result.
+int ApplyControlValue(EngineSession& session, timeAtom* runContext, std::string_view value);
+
+} // namespace ob::engine

@@ -1,0 +1,29 @@
+// The first statement of every job: its variables ($FILENAME, $NAME, $FLAGS and
+// those actions add), the script text of its file, and its run statistics.
+#pragma once
+
+#include "engine/atom.h"
+#include "platform/time/ole_date.h"
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ob::engine {
+
+class envAtom final : public atom {
+public:
+    std::uint32_t kind() const override { return KIND_ENV; }
+
+    /// NAME=value entries in the order they were added.
+    std::vector<std::string> variables;
+    std::string scriptText;
+    std::uint32_t timesCalled = 0;
+    std::uint32_t totalRunMs = 0;
+    datetime::OleDate created;
+    /// Start of the run in progress (monotonic).
+    std::chrono::steady_clock::time_point runStarted;
+};
+
+} // namespace ob::engine

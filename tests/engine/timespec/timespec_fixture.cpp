@@ -1,0 +1,100 @@
+#include "timespec_fixture.h"
+
+#include "engine/argument_tokeniser.h"
+#include "engine/event_poster.h"
+#include "engine/time_specification.h"
+#include "obrenta/host.h"
+#include "platform/env/environment.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
+#include "platform/time/clock.h"
+
+#include <atomic>
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
+
+namespace ob::test {
+namespace {
+
+std::atomic<std::time_t> g_now{0};
+
+} // namespace
+
+void TimeSpecTest::SetUp() {
+    ::setenv("TZ", "UTC0", 1);
+    ::tzset();
+    std::setlocale(LC_TIME, "C");
+    UseScratchStores(dir_);
+    env::Set("JR.OUTPUT_LEVEL", "0");
+    SetNow(2024, 3, 4, 10, 0, 0); // a Monday
+    clock::SetTestClock([] { return std::chrono::system_clock::from_time_t(g_now.load()); });
+    window_ = msg::CreateWindow("STATIC", "timespec host");
+    ASSERT_NE(window_, 0u);
+    session.hostWindow = window_;
+    session.creatorThreadId = msg::GetCurrentThreadId();
+}
+
+void TimeSpecTest::TearDown() {
+    Lines(); // releases whatever is still queued
+    msg::DestroyWindow(window_);
+    clock::SetTestClock(nullptr);
+}
+
+void TimeSpecTest::SetNow(int year, int month, int day, int hour, int minute, int second) {
+    SetNow(datetime::OleDate::FromParts(year, month, day, hour, minute, second));
+}
+
+void TimeSpecTest::SetNow(const datetime::OleDate& date) {
+    std::time_t t = 0;
+    ASSERT_TRUE(date.ToTimeT(t));
+    g_now = t;
+}
+
+void TimeSpecTest::Advance(long seconds) {
+    g_now += seconds;
+}
+
+datetime::OleDate TimeSpecTest::Now() const {
+    return datetime::OleDate::Now();
+}
+
+std::unique_ptr<engine::timeAtom> TimeSpecTest::Evaluate(std::string_view text, bool& ok,
+                                                         std::uint32_t kind) {
+    auto statement = std::make_unique<engine::timeAtom>(kind, Now());
+    statement->setText(text);
+    std::vector<std::string> tokens;
+    engine::ArgumentTokeniser(statement->text(), engine::TOKENISE_EXPAND, tokens);
+    ok = engine::EvaluateSpecification(session, tokens, *statement, statement->text());
+    return statement;
+}
+
+std::unique_ptr<engine::timeAtom> TimeSpecTest::Evaluated(std::string_view text,
+                                                          std::uint32_t kind) {
+    bool ok = false;
+    auto statement = Evaluate(text, ok, kind);
+    EXPECT_TRUE(ok) << text;
+    return statement;
+}
+
+std::vector<std::string> TimeSpecTest::Lines() {
+    std::vector<std::string> lines;
+    const std::uint32_t eventMessage = host::EventMessage();
+    msg::Message m;
+    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
+        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
+        if (event->code == OB_EV_TEXT) {
+            partial_ += reinterpret_cast<const char*>(event->data);
+        } else if (event->code == OB_EV_EOL) {
+            lines.push_back(partial_);
+            partial_.clear();
+        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_SCRIPT_ERROR) {
+            ++scriptErrors_;
+        }
+        engine::ReleaseEvent(event);
+    }
+    return lines;
+}
+
+} // namespace ob::test
