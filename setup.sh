@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Obrenta developer set-up: installs what is missing, builds, and runs.
-#   ./setup.sh run                 build in Release and run the example job
+#   ./setup.sh run                 build in Release and run examples/hello.jr
 #   ./setup.sh test [--sanitize]   build and run the whole test suite through CTest
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -37,7 +37,8 @@ case "$mode" in
 run)
     install_missing
     build build/release Release -DOB_TESTS=OFF -DOB_BENCH=OFF
-    ./build/release/bin/obrenta run --level 10 --seconds 3
+    echo "setup: running examples/hello.jr (Ctrl-C stops it)"
+    ./build/release/bin/obrenta run examples/hello.jr
     ;;
 test)
     install_missing

@@ -4,6 +4,7 @@
 #include "engine/engine_messages.h"
 #include "engine/engine_session.h"
 #include "engine/event_poster.h"
+#include "engine/job_run.h"
 #include "engine/output.h"
 #include "engine/session_jobs.h"
 #include "engine/time_specification.h"
@@ -17,44 +18,120 @@ bool ClearRequested(const EngineSession& session) {
     return (session.flags.load() & SF_CLEAR_QUEUE) != 0;
 }
 
-// Walks the queue; true when jobs with a start statement are left.
+// The queue position of `job`, or `fallback` when it left the queue.
+std::size_t PositionOf(const EngineSession& session, const Job* job, std::size_t fallback) {
+    for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
+        if (session.jobs.At(i) == job) {
+            return i;
+        }
+    }
+    return fallback;
+}
+
+// Walks the queue; true when jobs with a start statement are left. The job after
+// the current one is remembered before the current one runs, so that the walk goes
+// on correctly when a job removes itself or others, and reaches jobs that a run
+// appends.
 bool RunPass(EngineSession& session) {
-    for (std::size_t position = 0;;) {
+    std::size_t position = 0;
+    for (;;) {
         Job* job = nullptr;
+        Job* next = nullptr;
         {
             SessionLock lock(session);
             if (position >= session.jobs.Size()) {
                 break;
             }
             job = session.jobs.At(position);
+            next = position + 1 < session.jobs.Size() ? session.jobs.At(position + 1) : nullptr;
         }
         if (ClearRequested(session)) {
             break;
         }
-        const int step = ProcessOneJob(session, job);
-        if (step == 1) {
+        if (ProcessOneJob(session, job) == 1) {
             break;
         }
-        // A step that removed the job leaves the next one at the same position.
         SessionLock lock(session);
-        if (position < session.jobs.Size() && session.jobs.At(position) == job) {
-            ++position;
+        if (next != nullptr) {
+            position = PositionOf(session, next, position);
+        } else {
+            const std::size_t at = PositionOf(session, job, session.jobs.Size());
+            position = at == session.jobs.Size() ? position : at + 1;
         }
     }
     SessionLock lock(session);
     return !ClearRequested(session) && session.jobs.CountWithStart() > 0;
 }
 
+bool StillQueued(EngineSession& session, const Job* job) {
+    SessionLock lock(session);
+    return session.jobs.Contains(job);
+}
+
+// The job is suspended when more of its suspend statements than resume statements
+// hold now; each is evaluated afresh (current time and variables) first.
+bool Suspended(EngineSession& session, Job& job) {
+    int counter = 0;
+    for (const auto& statement : job.Statements()) {
+        const std::uint32_t kind = statement->kind();
+        if (kind != KIND_SUSPEND && kind != KIND_RESUME) {
+            continue;
+        }
+        auto& time = static_cast<timeAtom&>(*statement);
+        if (!ReevaluateSpecification(session, time)) {
+            return false;
+        }
+        if (TimeCheckWrapped(session, job, time, false) == 1) {
+            counter += kind == KIND_SUSPEND ? 1 : -1;
+        }
+    }
+    return counter > 0;
+}
+
+// The first start statement that fires now, or null. Due repeating starts are
+// rescheduled by the test itself, so a skipped or suspended occurrence is lost.
+timeAtom* StartTest(EngineSession& session, Job& job) {
+    for (const auto& statement : job.Statements()) {
+        if (ClearRequested(session)) {
+            return nullptr;
+        }
+        if (statement->kind() != KIND_START) {
+            continue;
+        }
+        auto& start = static_cast<timeAtom&>(*statement);
+        if (TimeCheckWrapped(session, job, start, true) == 1) {
+            if (SkippedToday(job) || Suspended(session, job)) {
+                SystemMessage(session, "Skipping", LEVEL_RUN_CONTROL);
+                continue;
+            }
+            return &start;
+        }
+        SystemMessage(session, "CheckEvent == false.", LEVEL_RUN_CONTROL);
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int ProcessOneJob(EngineSession& session, Job* job) {
-    SessionLock lock(session);
-    if (ClearRequested(session) || !session.jobs.Contains(job)) {
-        return 1;
+    {
+        SessionLock lock(session);
+        if (ClearRequested(session) || !session.jobs.Contains(job)) {
+            return 1;
+        }
     }
-    // A job fires only through its start statements; jobs built so far hold none
-    // that are due, so the job stays as it is.
-    return 0;
+    if (job->TestFlags(JF_EXPIRED)) {
+        SystemMessage(session, "Removing expired job.", LEVEL_RUN_CONTROL);
+        DeleteJob(session, job);
+        return 2;
+    }
+    timeAtom* fired = StartTest(session, *job);
+    if (fired == nullptr || !StillQueued(session, job)) {
+        return 0;
+    }
+    TriggerLine(session, *job);
+    const int result = RunJob(session, fired, *job);
+    return RunControl(session, *job, result);
 }
 
 void Tick(EngineSession& session) {

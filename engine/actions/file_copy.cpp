@@ -1,0 +1,181 @@
+#include "engine/actions/file_copy.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace ob::engine {
+namespace {
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    ~UniqueFd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    /// Closes now; 0 or the errno of a failed close (a late write error).
+    int Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Removes the temporary file unless it was handed over to the target's name.
+class TemporaryName {
+public:
+    explicit TemporaryName(std::string path) : path_(std::move(path)) {}
+    ~TemporaryName() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    TemporaryName(const TemporaryName&) = delete;
+    TemporaryName& operator=(const TemporaryName&) = delete;
+
+    const std::string& Path() const { return path_; }
+    void Release() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+int WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+int CopyData(int from, int to) {
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (got == 0) {
+            return 0;
+        }
+        if (const int error = WriteAll(to, buffer.data(), static_cast<std::size_t>(got))) {
+            return error;
+        }
+    }
+}
+
+// Gives the finished temporary file the target's name; `moved` tells whether the
+// temporary name is gone.
+int Publish(const std::string& temporary, const std::string& target, bool replace, bool& moved) {
+    moved = false;
+    if (replace) {
+        if (::rename(temporary.c_str(), target.c_str()) != 0) {
+            return errno;
+        }
+        moved = true;
+        return 0;
+    }
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        moved = true;
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name
+    // just as atomically; the temporary name then goes away with its guard.
+    return ::link(temporary.c_str(), target.c_str()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+int CopyRegularFile(const std::string& source, const std::string& target, bool replace) {
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
+    UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!in.Valid()) {
+        return errno;
+    }
+    struct stat from {};
+    if (::fstat(in.Get(), &from) != 0) {
+        return errno;
+    }
+    if (S_ISDIR(from.st_mode)) {
+        return EISDIR;
+    }
+    if (!S_ISREG(from.st_mode)) {
+        return EINVAL;
+    }
+    const int flags = ::fcntl(in.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(in.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return errno;
+    }
+
+    struct stat to {};
+    if (::stat(target.c_str(), &to) == 0) {
+        if (to.st_dev == from.st_dev && to.st_ino == from.st_ino) {
+            return EBUSY;
+        }
+        if (S_ISDIR(to.st_mode)) {
+            return EISDIR;
+        }
+        if (!replace) {
+            return EEXIST;
+        }
+    }
+
+    std::string pattern = DirectoryOf(target) + ".obrenta-copy.XXXXXX";
+    UniqueFd out(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (!out.Valid()) {
+        return errno;
+    }
+    TemporaryName temporary(pattern);
+    if (::fchmod(out.Get(), from.st_mode & 0777) != 0) {
+        return errno;
+    }
+    if (const int error = CopyData(in.Get(), out.Get())) {
+        return error;
+    }
+    const struct timespec times[2] = {from.st_atim, from.st_mtim};
+    if (::futimens(out.Get(), times) != 0) {
+        return errno;
+    }
+    if (const int error = out.Close()) {
+        return error;
+    }
+    bool moved = false;
+    const int error = Publish(temporary.Path(), target, replace, moved);
+    if (moved) {
+        temporary.Release();
+    }
+    return error;
+}
+
+} // namespace ob::engine

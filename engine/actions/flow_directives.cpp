@@ -1,0 +1,322 @@
+// Flow control and variables: -meta, -print, -set, -onerror, -call, -return,
+// -raise, -SetEvent/-ClearEvent, -CheckEvent, -match, -test, -if, -while and
+// -foreach -file.
+#include "engine/actions/directive_table.h"
+#include "engine/actions/expression_evaluator.h"
+#include "engine/actions/file_variables.h"
+#include "engine/actions/statement_executor.h"
+#include "engine/argument_tokeniser.h"
+#include "engine/engine_session.h"
+#include "engine/output.h"
+#include "engine/session_jobs.h"
+#include "engine/variables/variable_manager.h"
+#include "obrenta/obrenta.h"
+#include "platform/fs/find_files.h"
+#include "platform/text/ascii_case.h"
+
+#include <string>
+#include <vector>
+
+namespace ob::engine {
+namespace {
+
+bool Is(const std::string& word, std::string_view name) {
+    return text::EqualsIgnoringCase(word, name);
+}
+
+// Argument `index` (words[0] being the directive), or null.
+const std::string* Argument(const ActionContext& context, std::size_t index) {
+    return index < context.words.size() ? &context.words[index] : nullptr;
+}
+
+void SetLastError(const std::string& text) {
+    OB_GeneralError(text.c_str());
+}
+
+void LabelNotFound(ActionContext& context, const std::string& name) {
+    PrintText(context.session, "Label not found: \"" + name + "\"", true);
+}
+
+// The statement split again, so that its variables are expanded as they are now.
+std::vector<std::string> SplitAgain(const ActionContext& context) {
+    std::vector<std::string> words;
+    ArgumentTokeniser(context.statement.text(), TOKENISE_EXPAND, words);
+    return words;
+}
+
+// The value of word 1 of a fresh split, or nothing when it is missing or does not
+// evaluate. -if and -while share the error report.
+bool EvaluateCondition(const std::vector<std::string>& words, std::int32_t& value) {
+    if (words.size() < 2) {
+        return false;
+    }
+    const ExpressionResult result = EvaluateExpression(words[1]);
+    value = result.value;
+    return result.ok();
+}
+
+int ConditionError(ActionContext& context) {
+    SetLastError("Invalid expression format");
+    return FatalFailure(context, "-eval expression error.");
+}
+
+// The outcome after a job run in place by -if, -while or -foreach: a non-zero run
+// result is handed on to the caller's run through $RETURN.
+int OutcomeOfRun(ActionContext& context, int runResult) {
+    switch (runResult) {
+    case RUN_CONTINUE:
+        return OUTCOME_DONE;
+    case RUN_BREAK:
+    case RUN_JOB_DELETED:
+        context.job.SetVariable("$RETURN=break");
+        break;
+    case RUN_STOP:
+        context.job.SetVariable("$RETURN=stop");
+        break;
+    case RUN_ABORT:
+        context.job.SetVariable("$RETURN=abort");
+        break;
+    default:
+        break;
+    }
+    return OUTCOME_RETURN;
+}
+
+bool BreakRequested(ActionContext& context) {
+    if (!context.session.breakEvent.IsSet()) {
+        return false;
+    }
+    context.job.SetVariable("$RETURN=break");
+    return true;
+}
+
+// Runs the job the pattern names in place. False (after the label message) when no
+// queued job matches.
+bool RunNamedJob(ActionContext& context, const std::string& pattern, int& runResult) {
+    Job* target = FindJobByName(context.session, pattern);
+    if (target == nullptr) {
+        LabelNotFound(context, pattern);
+        return false;
+    }
+    runResult = RunJobInPlace(context.session, context.runContext, *target);
+    return true;
+}
+
+} // namespace
+
+int DirectiveMeta(ActionContext& /*context*/) {
+    return OUTCOME_DONE;
+}
+
+int DirectivePrint(ActionContext& context) {
+    for (std::size_t i = 1; i < context.words.size(); ++i) {
+        PrintText(context.session, context.words[i] + " ", false);
+    }
+    PrintText(context.session, "", true);
+    return OUTCOME_DONE;
+}
+
+int DirectiveSet(ActionContext& context) {
+    std::size_t index = 1;
+    bool evaluate = false;
+    bool persist = false;
+    if (const std::string* word = Argument(context, index); word != nullptr && Is(*word, "-eval")) {
+        evaluate = true;
+        ++index;
+    }
+    if (const std::string* word = Argument(context, index);
+        word != nullptr && Is(*word, "-persist")) {
+        persist = true;
+        ++index;
+    }
+    const std::string* assignment = Argument(context, index);
+    if (assignment == nullptr) {
+        return FatalFailure(context, "Missing variable assignment.");
+    }
+    std::string name = *assignment;
+    std::string value = *assignment;
+    if (const std::size_t equals = assignment->find('='); equals != std::string::npos) {
+        name = assignment->substr(0, equals);
+        value = assignment->substr(equals + 1);
+    }
+    if (evaluate) {
+        const ExpressionResult result = EvaluateExpression(value);
+        if (!result.ok()) {
+            return FatalFailure(context, "-eval expression error.");
+        }
+        value = std::to_string(result.value);
+    }
+    return SetProcessVariable(context, name, value, persist);
+}
+
+int DirectiveOnError(ActionContext& context) {
+    const std::string* handler = Argument(context, 1);
+    if (handler == nullptr) {
+        return FatalFailure(context, "Missing onerror handler name.");
+    }
+    context.job.SetVariable("$ONERROR=" + *handler);
+    return OUTCOME_DONE;
+}
+
+int DirectiveCall(ActionContext& context) {
+    const std::string* target = Argument(context, 1);
+    context.job.SetVariable("$CALL=" + (target != nullptr ? *target : std::string("continue")));
+    return OUTCOME_CALL;
+}
+
+int DirectiveReturn(ActionContext& context) {
+    const std::string* value = Argument(context, 1);
+    context.job.SetVariable("$RETURN=" + (value != nullptr ? *value : std::string("continue")));
+    return OUTCOME_RETURN;
+}
+
+int DirectiveRaise(ActionContext& context) {
+    return SoftFailure(context, "User raised exception.");
+}
+
+int DirectiveSetEvent(ActionContext& context) {
+    const std::string* name = Argument(context, 1);
+    if (name == nullptr) {
+        return MissingArgument(context);
+    }
+    return SetProcessVariable(context, *name, Is(context.words[0], "-ClearEvent") ? "0" : "1");
+}
+
+int DirectiveCheckEvent(ActionContext& context) {
+    std::size_t index = 1;
+    bool except = false;
+    if (const std::string* word = Argument(context, index);
+        word != nullptr && Is(*word, "-except")) {
+        except = true;
+        ++index;
+    }
+    const std::string* name = Argument(context, index);
+    if (name == nullptr) {
+        return MissingArgument(context);
+    }
+    const auto value = vars::MainStore().Get(nullptr, name->c_str(), vars::ENV_TRANSIENT);
+    const bool set = value && !value->empty() && value->front() != '0';
+    // The condition selects the $ONERROR handler without touching the last error.
+    return set != except ? OUTCOME_SOFT_FAILURE : OUTCOME_DONE;
+}
+
+int DirectiveMatch(ActionContext& /*context*/) {
+    // Every -match statement is inert from loading; its time statement serves the
+    // time-change reset only.
+    return OUTCOME_DONE;
+}
+
+int DirectiveTest(ActionContext& context) {
+    const std::string* expression = Argument(context, 1);
+    if (expression == nullptr) {
+        return SoftFailure(context, "Variable not set in -test. Exception raised.");
+    }
+    const ExpressionResult result = EvaluateExpression(*expression);
+    if (!result.ok()) {
+        SetLastError("Invalid -test expression format: " + *expression);
+        return FatalFailure(context, "-test format error.");
+    }
+    return result.value != 0 ? OUTCOME_DONE : OUTCOME_SOFT_FAILURE;
+}
+
+int DirectiveIf(ActionContext& context) {
+    if (context.words.size() < 3) {
+        SetLastError("Invalid format for -if");
+        return FatalFailure(context, "-if expression error.");
+    }
+    const std::vector<std::string> words = SplitAgain(context);
+    std::int32_t value = 0;
+    if (!EvaluateCondition(words, value)) {
+        return ConditionError(context);
+    }
+    const std::size_t targetIndex = value != 0 ? 2 : 3;
+    if (targetIndex >= words.size()) {
+        return OUTCOME_DONE;
+    }
+    int runResult = RUN_CONTINUE;
+    if (!RunNamedJob(context, words[targetIndex], runResult)) {
+        return OUTCOME_DONE;
+    }
+    return OutcomeOfRun(context, runResult);
+}
+
+int DirectiveWhile(ActionContext& context) {
+    if (context.words.size() < 3) {
+        SetLastError("Invalid format for -while");
+        return FatalFailure(context, "-while expression error.");
+    }
+    for (;;) {
+        const std::vector<std::string> words = SplitAgain(context);
+        std::int32_t value = 0;
+        if (!EvaluateCondition(words, value)) {
+            return ConditionError(context);
+        }
+        if (value == 0) {
+            return OUTCOME_DONE;
+        }
+        if (BreakRequested(context)) {
+            return OUTCOME_RETURN;
+        }
+        // A target that expanded to nothing this round names no job (an empty
+        // pattern would match the first queued job).
+        if (words.size() < 3) {
+            LabelNotFound(context, std::string());
+            continue;
+        }
+        int runResult = RUN_CONTINUE;
+        if (!RunNamedJob(context, words[2], runResult)) {
+            continue;
+        }
+        if (runResult != RUN_CONTINUE) {
+            return OutcomeOfRun(context, runResult);
+        }
+    }
+}
+
+int DirectiveForeach(ActionContext& context) {
+    if (context.words.size() < 5) {
+        return MissingArgument(context);
+    }
+    if (!Is(context.words[1], "-file")) {
+        return FatalFailure(context, "-foreach enumeration type not supported.");
+    }
+    const std::string& pattern = context.words[2];
+    const std::string& variable = context.words[3];
+    const std::string& jobName = context.words[4];
+    const std::vector<fs::FindData> entries = fs::FindFiles(pattern);
+    if (entries.empty()) {
+        return SoftFailure(context, "No files matching pattern.");
+    }
+    std::string directory;
+    std::string lastComponent;
+    fs::SplitPath(pattern, directory, lastComponent);
+    constexpr std::uint32_t kSkipped =
+        fs::FILE_ATTRIBUTE_READONLY | fs::FILE_ATTRIBUTE_HIDDEN | fs::FILE_ATTRIBUTE_DIRECTORY;
+    bool used = false;
+    for (const fs::FindData& entry : entries) {
+        if (BreakRequested(context)) {
+            return OUTCOME_RETURN;
+        }
+        if ((entry.attributes & kSkipped) != 0) {
+            continue;
+        }
+        used = true;
+        if (const int outcome = SetFileVariables(context, variable, directory, entry);
+            outcome != OUTCOME_DONE) {
+            return outcome;
+        }
+        int runResult = RUN_CONTINUE;
+        if (!RunNamedJob(context, jobName, runResult)) {
+            continue;
+        }
+        if (runResult != RUN_CONTINUE) {
+            return OutcomeOfRun(context, runResult);
+        }
+    }
+    if (!used) {
+        return SoftFailure(context, "No files matching pattern.");
+    }
+    return OUTCOME_DONE;
+}
+
+} // namespace ob::engine

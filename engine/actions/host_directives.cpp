@@ -1,0 +1,298 @@
+// Host and job-control directives: -quit, -hide, -show, -proxy, -load and -kill.
+// They run on the engine thread, inside a job's run; the host receives what they ask
+// for as events and decides what to do with it.
+#include "engine/actions/directive_table.h"
+
+#include "engine/engine_messages.h"
+#include "engine/engine_session.h"
+#include "engine/event_poster.h"
+#include "engine/job_loader.h"
+#include "engine/output.h"
+#include "engine/scheduler.h"
+#include "engine/session_jobs.h"
+#include "obrenta/obrenta.h"
+#include "platform/fs/find_files.h"
+#include "platform/text/ascii_case.h"
+#include "platform/time/ole_date.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <fcntl.h>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ob::engine {
+namespace {
+
+constexpr std::string_view kSupplyFilename =
+    "You must supply a filename.\r\nExample: -action -load c:\\myJobs.txt";
+
+/// A file handed to the host by "-proxy -load" is held in memory twice (here and in
+/// the event); anything larger than this is refused rather than read, so that a
+/// device such as /dev/zero cannot exhaust memory.
+constexpr std::size_t kMaxProxyFileBytes = 64u * 1024u * 1024u;
+
+struct ProxyCommand {
+    std::string_view name;
+    std::uint32_t event;
+};
+
+// In the order of comparison.
+constexpr std::array<ProxyCommand, 8> kProxyCommands = {{
+    {"-start", 2008},
+    {"-stop", 2009},
+    {"-load", 2010},
+    {"-initialize", 2014},
+    {"-state", 2015},
+    {"-connect", 2011},
+    {"-shutdown", 2013},
+    {"-ping", 2012},
+}};
+
+std::string TrimRight(std::string text) {
+    const std::size_t end = text.find_last_not_of(" \t\r\n");
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const std::size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) {
+        return {};
+    }
+    return TrimRight(text.substr(begin));
+}
+
+/// Closes a descriptor on every exit.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+enum class ReadResult { Read, CannotOpen, TooLarge };
+
+/// Reads a whole file in text mode ("\r\n" becomes "\n"). A directory, like a file
+/// that cannot be opened or read, counts as one that cannot be opened.
+ReadResult ReadTextFile(const std::string& path, std::string& content) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0) {
+        return ReadResult::CannotOpen;
+    }
+    struct stat status {};
+    if (::fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode)) {
+        return ReadResult::CannotOpen;
+    }
+    std::string bytes;
+    std::array<char, 65536> buffer{};
+    for (;;) {
+        const ssize_t got = ::read(file.Get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return ReadResult::CannotOpen;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (bytes.size() + static_cast<std::size_t>(got) > kMaxProxyFileBytes) {
+            return ReadResult::TooLarge;
+        }
+        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    content.clear();
+    content.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            continue;
+        }
+        content += bytes[i];
+    }
+    return ReadResult::Read;
+}
+
+/// "-proxy -load" words...: the file's whole content goes to the host as 2010.
+int ProxyLoad(ActionContext& context) {
+    const auto& words = context.words;
+    if (words.size() < 3) {
+        return FatalFailure(context, kSupplyFilename);
+    }
+    std::string name = words[2];
+    for (std::size_t i = 3; i < words.size(); ++i) {
+        name.append(" ").append(words[i]);
+    }
+    std::string content;
+    switch (ReadTextFile(name, content)) {
+    case ReadResult::CannotOpen:
+        return FatalFailure(context, "Could not open file \"" + name + "\"");
+    case ReadResult::TooLarge:
+        return FatalFailure(context, "Could not open file \"" + name + "\": larger than " +
+                                         std::to_string(kMaxProxyFileBytes / (1024 * 1024)) +
+                                         " MB.");
+    case ReadResult::Read:
+        break;
+    }
+    PostTextEvent(context.session, 2010, content);
+    return OUTCOME_DONE;
+}
+
+bool IsRunning(const EngineSession& session, const Job* job) {
+    return std::find(session.runningJobs.begin(), session.runningJobs.end(), job) !=
+           session.runningJobs.end();
+}
+
+/// A -kill report line: a system message for an internal job, printed otherwise.
+void KillReport(EngineSession& session, bool internal, const std::string& text) {
+    if (internal) {
+        SystemMessage(session, text, LEVEL_INTERNAL);
+    } else {
+        PrintText(session, text, true);
+    }
+}
+
+} // namespace
+
+int DirectiveQuit(ActionContext& context) {
+    // Outcome 4 without the fatal-error report: $RUNTIME decides how the run ends.
+    PostEvent(context.session, OB_EV_QUIT, 0);
+    return OUTCOME_FATAL;
+}
+
+int DirectiveHideShow(ActionContext& context) {
+    const bool hide = text::EqualsIgnoringCase(context.words[0], "-hide");
+    PostEvent(context.session, hide ? OB_EV_HIDE : OB_EV_SHOW, 0);
+    return OUTCOME_DONE;
+}
+
+int DirectiveProxy(ActionContext& context) {
+    const auto& words = context.words;
+    if (words.size() >= 2) {
+        for (const ProxyCommand& command : kProxyCommands) {
+            if (!text::EqualsIgnoringCase(words[1], command.name)) {
+                continue;
+            }
+            if (command.event == 2010) {
+                return ProxyLoad(context);
+            }
+            PostEvent(context.session, command.event, 0);
+            return OUTCOME_DONE;
+        }
+    }
+    // "-proxy" is a directive only together with one of its sub-commands.
+    return FatalFailure(context, "Unknown -action directive \"" + words[0] + "\"");
+}
+
+int DirectiveLoad(ActionContext& context) {
+    bool temporary = false;
+    bool internal = false;
+    bool wait = false;
+    bool service = false;
+    std::string name;
+    for (std::size_t i = 1; i < context.words.size(); ++i) {
+        const std::string& word = context.words[i];
+        if (text::EqualsIgnoringCase(word, "-temp")) {
+            temporary = true;
+        } else if (text::EqualsIgnoringCase(word, "-internal")) {
+            internal = true;
+        } else if (text::EqualsIgnoringCase(word, "-wait")) {
+            wait = true;
+        } else if (text::EqualsIgnoringCase(word, "-service")) {
+            service = true;
+        } else {
+            name.append(word).append(" ");
+        }
+    }
+    name = TrimRight(std::move(name));
+
+    if (service) {
+        return FatalFailure(context, "Services are not available in this build.");
+    }
+    if (name.empty()) {
+        return FatalFailure(context, kSupplyFilename);
+    }
+
+    EngineSession& session = context.session;
+    const std::uint32_t options = internal ? LOAD_INTERNAL : 0;
+    const bool pattern = fs::HasWildcards(name);
+    // Jobs leave the queue only on this (the engine) thread, so the jobs this load
+    // adds start at the queue's present length.
+    std::size_t firstNew = 0;
+    {
+        SessionLock lock(session);
+        firstNew = session.jobs.Size();
+    }
+    const bool loaded = pattern ? LoadJobScriptsByPattern(session, name, options, temporary)
+                                : LoadJobScript(session, name.c_str(), options, temporary);
+    if (!loaded) {
+        // The loader has printed what went wrong.
+        PostEvent(session, OB_EV_NOTIFY, OB_NOTIFY_TEMPLATE_FAILED);
+        return OUTCOME_FATAL;
+    }
+    if (wait && !pattern) {
+        // One scheduler step at once for the first job this load queued. (The head
+        // of the queue may be the job running this statement, or an unrelated one;
+        // a step may delete the job it processes, which must never be a running one.)
+        Job* job = nullptr;
+        {
+            SessionLock lock(session);
+            if (session.jobs.Size() > firstNew) {
+                job = session.jobs.At(firstNew);
+            }
+        }
+        if (job != nullptr && !IsRunning(session, job)) {
+            ProcessOneJob(session, job);
+        }
+    }
+    return OUTCOME_DONE;
+}
+
+int DirectiveKill(ActionContext& context) {
+    std::string pattern;
+    for (std::size_t i = 1; i < context.words.size(); ++i) {
+        pattern.append(context.words[i]).append(" ");
+    }
+    pattern = TrimRight(std::move(pattern));
+    // An empty pattern (an empty quoted word, a variable that expanded to blanks)
+    // would match every job: it counts as no name at all.
+    if (pattern.empty()) {
+        return FatalFailure(context, "You must specify the job to kill by name.");
+    }
+
+    EngineSession& session = context.session;
+    for (;;) {
+        Job* job = FindJobByName(session, pattern);
+        if (job == nullptr) {
+            return OUTCOME_DONE;
+        }
+        if (IsRunning(session, job)) {
+            PrintText(session, pattern + " is active and cannot be deleted.", true);
+            return OUTCOME_DONE;
+        }
+        const bool internal = job->TestFlags(JF_INTERNAL);
+        const std::string now = Trim(datetime::OleDate::Now().Format("%#c"));
+        KillReport(session, internal, "Found:" + pattern + ": " + now + ".");
+        KillReport(session, internal, "--Kill triggered, removing " + pattern + ".");
+        if (!DeleteJob(session, job)) {
+            // Not queued any more: nothing left to delete (and no endless loop).
+            return OUTCOME_DONE;
+        }
+    }
+}
+
+} // namespace ob::engine

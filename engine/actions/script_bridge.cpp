@@ -1,0 +1,9 @@
+#include "engine/actions/script_bridge.h"
+
+namespace ob::engine {
+
+int RunScriptStatement(ActionContext& context) {
+    return FatalFailure(context, "Error: Unknown VBScript error.");
+}
+
+} // namespace ob::engine

@@ -1,0 +1,135 @@
+#include "flow_fixture.h"
+
+#include "engine/action_atom.h"
+#include "engine/actions/statement_executor.h"
+#include "engine/event_poster.h"
+#include "engine/job_loader.h"
+#include "engine/session_jobs.h"
+#include "engine/variables/variable_manager.h"
+#include "obrenta/host.h"
+#include "platform/env/environment.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
+#include "platform/time/clock.h"
+#include "platform/time/ole_date.h"
+
+#include <chrono>
+#include <ctime>
+#include <fstream>
+
+namespace ob::test {
+namespace {
+
+// Tuesday, March 14, 1995 12:41:29 local time.
+std::chrono::system_clock::time_point FixedNow() {
+    std::tm parts{};
+    parts.tm_year = 95;
+    parts.tm_mon = 2;
+    parts.tm_mday = 14;
+    parts.tm_hour = 12;
+    parts.tm_min = 41;
+    parts.tm_sec = 29;
+    parts.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&parts));
+}
+
+} // namespace
+
+void FlowTest::SetUp() {
+    UseScratchStores(dir_);
+    SetOutputLevel("0");
+    clock::SetTestClock(&FixedNow);
+    window_ = msg::CreateWindow("STATIC", "flow directive host");
+    ASSERT_NE(window_, 0u);
+    session.hostWindow = window_;
+    session.creatorThreadId = msg::GetCurrentThreadId();
+}
+
+void FlowTest::TearDown() {
+    Take(); // releases whatever is still queued
+    msg::DestroyWindow(window_);
+    clock::SetTestClock(nullptr);
+}
+
+std::string FlowTest::WriteFile(const std::string& name, const std::string& text) const {
+    const std::string path = dir_ / name;
+    std::ofstream file(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    file << text;
+    return path;
+}
+
+std::string FlowTest::Load(const std::string& text, std::uint32_t options) {
+    const std::string path = WriteFile("jobs" + std::to_string(++files_) + ".jr", text);
+    EXPECT_TRUE(engine::LoadJobScript(session, path.c_str(), options)) << text;
+    Take();
+    return path;
+}
+
+engine::Job* FlowTest::Find(const std::string& pattern) {
+    return engine::FindJobByName(session, pattern);
+}
+
+int FlowTest::Run(const std::string& pattern) {
+    engine::Job* job = Find(pattern);
+    if (job == nullptr) {
+        ADD_FAILURE() << "no queued job matches " << pattern;
+        return -1;
+    }
+    return engine::RunJobInPlace(session, nullptr, *job);
+}
+
+void FlowTest::Reset() {
+    {
+        engine::SessionLock lock(session);
+        session.jobs.Clear();
+    }
+    session.flags.store(0);
+    session.breakEvent.ResetEvent();
+    Take();
+}
+
+int FlowTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
+                   const std::vector<std::string>& words) {
+    engine::actionAtom statement;
+    std::string text;
+    for (const std::string& word : words) {
+        text += word + " ";
+    }
+    statement.setText(text);
+    statement.line = 1;
+    engine::ActionContext context{session, nullptr, statement, job, words};
+    return handler(context);
+}
+
+Output FlowTest::Take() {
+    Output output;
+    const std::uint32_t eventMessage = host::EventMessage();
+    msg::Message m;
+    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
+        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
+        if (event->code == OB_EV_TEXT) {
+            partial_ += reinterpret_cast<const char*>(event->data);
+        } else if (event->code == OB_EV_EOL) {
+            output.lines.push_back(partial_);
+            partial_.clear();
+        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_SCRIPT_ERROR) {
+            ++output.scriptErrors;
+        }
+        engine::ReleaseEvent(event);
+    }
+    return output;
+}
+
+void FlowTest::SetOutputLevel(const char* hex) {
+    env::Set("JR.OUTPUT_LEVEL", hex);
+}
+
+std::optional<std::string> FlowTest::Var(const std::string& name) {
+    return vars::MainStore().Get(nullptr, name.c_str(), vars::ENV_TRANSIENT);
+}
+
+std::string FlowTest::NowLong() {
+    return datetime::OleDate::FromParts(1995, 3, 14, 12, 41, 29).Format("%#c");
+}
+
+} // namespace ob::test

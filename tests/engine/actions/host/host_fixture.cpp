@@ -1,0 +1,156 @@
+#include "host_fixture.h"
+
+#include "engine/action_atom.h"
+#include "engine/actions/action_context.h"
+#include "engine/actions/statement_executor.h"
+#include "engine/event_poster.h"
+#include "engine/job_loader.h"
+#include "engine/session_jobs.h"
+#include "obrenta/host.h"
+#include "platform/env/environment.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
+#include "platform/time/clock.h"
+#include "platform/time/ole_date.h"
+
+#include <chrono>
+#include <ctime>
+#include <fstream>
+
+namespace ob::test {
+namespace {
+
+// Tuesday, March 14, 1995 12:41:29 local time.
+std::chrono::system_clock::time_point FixedNow() {
+    std::tm parts{};
+    parts.tm_year = 95;
+    parts.tm_mon = 2;
+    parts.tm_mday = 14;
+    parts.tm_hour = 12;
+    parts.tm_min = 41;
+    parts.tm_sec = 29;
+    parts.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&parts));
+}
+
+} // namespace
+
+void HostDirectiveTest::SetUp() {
+    UseScratchStores(dir_);
+    SetOutputLevel("0");
+    clock::SetTestClock(&FixedNow);
+    window_ = msg::CreateWindow("STATIC", "host directive host");
+    ASSERT_NE(window_, 0u);
+    session.hostWindow = window_;
+    session.creatorThreadId = msg::GetCurrentThreadId();
+    session.engineThreadId = session.creatorThreadId;
+}
+
+void HostDirectiveTest::TearDown() {
+    Events(); // releases whatever is still queued
+    msg::DestroyWindow(window_);
+    clock::SetTestClock(nullptr);
+}
+
+std::string HostDirectiveTest::WriteFile(const std::string& name, const std::string& text) const {
+    const std::string path = dir_ / name;
+    std::ofstream file(path, std::ios::out | std::ios::binary | std::ios::trunc);
+    file << text;
+    return path;
+}
+
+bool HostDirectiveTest::LoadScript(const std::string& name, const std::string& text) {
+    const std::string path = WriteFile(name, text);
+    const bool loaded = engine::LoadJobScript(session, path.c_str(), 0);
+    Events();
+    return loaded;
+}
+
+engine::Job* HostDirectiveTest::Find(const std::string& pattern) {
+    return engine::FindJobByName(session, pattern);
+}
+
+int HostDirectiveTest::Run(const std::string& pattern) {
+    engine::Job* job = Find(pattern);
+    if (job == nullptr) {
+        ADD_FAILURE() << "no queued job matches " << pattern;
+        return -1;
+    }
+    return engine::RunJobInPlace(session, nullptr, *job);
+}
+
+int HostDirectiveTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
+                            const std::vector<std::string>& words) {
+    engine::actionAtom statement;
+    std::string text;
+    for (const std::string& word : words) {
+        text += word + " ";
+    }
+    statement.setText(text);
+    statement.line = 1;
+    engine::ActionContext context{session, nullptr, statement, job, words};
+    return handler(context);
+}
+
+std::vector<HostEvent> HostDirectiveTest::Events() {
+    std::vector<HostEvent> events;
+    const std::uint32_t eventMessage = host::EventMessage();
+    msg::Message m;
+    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
+        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
+        HostEvent e;
+        e.code = event->code;
+        if (event->ownsText != 0) {
+            e.text = reinterpret_cast<const char*>(event->data);
+            e.owned = true;
+        } else {
+            e.data = event->data;
+        }
+        events.push_back(e);
+        engine::ReleaseEvent(event);
+    }
+    return events;
+}
+
+std::vector<std::string> HostDirectiveTest::Lines(const std::vector<HostEvent>& events) {
+    std::vector<std::string> lines;
+    std::string current;
+    for (const HostEvent& e : events) {
+        if (e.code == OB_EV_TEXT) {
+            current += e.text;
+        } else if (e.code == OB_EV_EOL) {
+            lines.push_back(current);
+            current.clear();
+        }
+    }
+    return lines;
+}
+
+std::size_t HostDirectiveTest::Count(const std::vector<HostEvent>& events, std::uint32_t code,
+                                     std::uintptr_t data) {
+    std::size_t n = 0;
+    for (const HostEvent& e : events) {
+        n += e.code == code && e.data == data ? 1 : 0;
+    }
+    return n;
+}
+
+std::vector<std::uint32_t> HostDirectiveTest::ActionCodes(const std::vector<HostEvent>& events) {
+    std::vector<std::uint32_t> codes;
+    for (const HostEvent& e : events) {
+        if (e.code != OB_EV_TEXT && e.code != OB_EV_EOL) {
+            codes.push_back(e.code);
+        }
+    }
+    return codes;
+}
+
+void HostDirectiveTest::SetOutputLevel(const char* hex) {
+    env::Set("JR.OUTPUT_LEVEL", hex);
+}
+
+std::string HostDirectiveTest::NowLong() {
+    return datetime::OleDate::FromParts(1995, 3, 14, 12, 41, 29).Format("%#c");
+}
+
+} // namespace ob::test
