@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,9 @@ public:
 
     /// NAME=value entries in the order they were added.
     std::vector<std::string> variables;
-    std::string scriptText;
+    /// The script text of the job's file, shared by every job of that file (a file
+    /// of many jobs would otherwise hold its whole text once per job).
+    std::shared_ptr<const std::string> scriptText;
     std::uint32_t timesCalled = 0;
     std::uint32_t totalRunMs = 0;
     datetime::OleDate created;

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -37,8 +38,18 @@ void LoaderMessage(EngineSession& session, const std::string& text, std::uint32_
     }
 }
 
-// Reads a whole file in text mode: "\r\n" line ends become "\n".
+// Largest job script read; a device or a runaway file must not exhaust memory.
+constexpr std::uintmax_t kMaxScriptSize = 256u * 1024 * 1024;
+
+// Reads a whole file in text mode: "\r\n" line ends become "\n". Only regular files
+// up to kMaxScriptSize are read.
 bool ReadTextFile(const char* path, std::string& content) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::is_regular_file(status) ||
+        std::filesystem::file_size(path, error) > kMaxScriptSize || error) {
+        return false;
+    }
     std::ifstream file(path, std::ios::in | std::ios::binary);
     if (!file) {
         return false;
@@ -85,7 +96,7 @@ bool LoadJobScript(EngineSession& session, const char* path, std::uint32_t optio
     const SplitScript split = SplitJobScript(content);
     ParseContext context;
     context.fileName = path;
-    context.scriptText = split.scriptText;
+    context.scriptText = std::make_shared<const std::string>(split.scriptText);
     context.loaderFlags = options;
     LineReader jobText(split.jobText);
     while (!jobText.AtEnd()) {

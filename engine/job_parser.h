@@ -26,7 +26,8 @@ inline constexpr int PARSE_PARENTHESES_EXPECTED = 4;
 /// Where the parser is in one file.
 struct ParseContext {
     std::string fileName;
-    std::string scriptText; ///< given to every job of the file
+    /// Given to every job of the file.
+    std::shared_ptr<const std::string> scriptText;
     std::uint32_t loaderFlags = 0;
     std::uint32_t jobsOpened = 0; ///< incremented at every "{"
 };

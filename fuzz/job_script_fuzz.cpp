@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SplitScript split = SplitJobScript(content);
     ParseContext context;
     context.fileName = "fuzz.jr";
-    context.scriptText = split.scriptText;
+    context.scriptText = std::make_shared<const std::string>(split.scriptText);
     LineReader jobText(split.jobText);
     while (!jobText.AtEnd() && ParseOneJob(session, context, jobText)) {
     }

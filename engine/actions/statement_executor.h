@@ -9,18 +9,21 @@
 
 namespace ob::engine {
 
-/// Most nested in-place runs (a job calling itself ends in a fatal failure).
+/// Most jobs on the running-job stack: the scheduler's run and the in-place runs
+/// nested in it. A run beyond that is refused: the statement that asked for it
+/// fails fatally with "Job call depth exceeded: \"NAME\"", so a job that calls
+/// itself ends with a clear message instead of exhausting the stack.
 inline constexpr int kMaxRunDepth = 64;
 
 /// One statement of a job's run; its run result (0 continue, 1 break, 2 stop,
-/// 3 abort).
+/// 3 abort, or 4 from a job run in place that left the queue).
 int ExecuteStatement(EngineSession& session, timeAtom* runContext, actionAtom& statement, Job& job);
 
 /// The directive of one statement; its outcome (0..4).
 int Dispatch(ActionContext& context);
 
 /// Runs a job's actions in place (the scheduler's job run and run control) on the
-/// calling thread; its run result.
+/// calling thread; its run result. The job may have left the queue afterwards.
 int RunJobInPlace(EngineSession& session, timeAtom* runContext, Job& job);
 
 /// Turns a control value ("continue", "break", "stop", "abort", or a job name

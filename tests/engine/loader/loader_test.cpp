@@ -116,6 +116,14 @@ TEST_F(LoaderTest, MessagesForMissingFilesAndInternalLoads) {
     EXPECT_FALSE(std::filesystem::exists(path)) << "deleted after loading";
 }
 
+TEST_F(LoaderTest, DevicesAndDirectoriesAreNotReadAsScripts) {
+    EXPECT_FALSE(LoadJobScript(session_, "/dev/zero", 0)) << "an endless device is refused";
+    EXPECT_FALSE(LoadJobScript(session_, dir_.Path().c_str(), 0));
+    Drain();
+    ASSERT_EQ(lines_.size(), 4u);
+    EXPECT_EQ(lines_[1], "Cannot open the file /dev/zero for reading.");
+}
+
 TEST_F(LoaderTest, PatternsLoadEveryMatchingFileAndNoMatchIsSuccess) {
     Write("a.jr", "{\n-name a\n-start\n}\n");
     Write("b.jr", "{\n-name b\n-start\n}\n");

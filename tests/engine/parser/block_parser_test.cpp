@@ -17,7 +17,7 @@ using engine::KIND_STOP;
 class BlockParser : public ParserTest {};
 
 TEST_F(BlockParser, OpeningAJobSetsItsVariablesAndNumbersFromJob204) {
-    context.scriptText = "Sub Main\nEnd Sub\n";
+    context.scriptText = std::make_shared<const std::string>("Sub Main\nEnd Sub\n");
     const auto before = datetime::OleDate::Now();
     ASSERT_TRUE(Load("{\n-start\n}\n{\n-start\n}\n"));
     EXPECT_TRUE(Lines().empty());
@@ -28,7 +28,8 @@ TEST_F(BlockParser, OpeningAJobSetsItsVariablesAndNumbersFromJob204) {
     const engine::Job& first = Queued(0);
     EXPECT_EQ(first.Env().variables,
               (std::vector<std::string>{"$FLAGS=0", "$FILENAME=test.jr", "$NAME=JOB:204"}));
-    EXPECT_EQ(first.Env().scriptText, "Sub Main\nEnd Sub\n");
+    ASSERT_NE(first.Env().scriptText, nullptr);
+    EXPECT_EQ(*first.Env().scriptText, "Sub Main\nEnd Sub\n");
     EXPECT_LE(std::fabs(first.Env().created.Value() - before.Value()), 5.0 / 86400);
     EXPECT_EQ(first.Statements().front().get(), &first.Env());
     EXPECT_EQ(Queued(1).GetVariable("$NAME"), "JOB:205");

@@ -17,7 +17,7 @@ void ParserTest::SetUp() {
     session.hostWindow = window_;
     session.creatorThreadId = msg::GetCurrentThreadId();
     context.fileName = "test.jr";
-    context.scriptText = "' script\n";
+    context.scriptText = std::make_shared<const std::string>("' script\n");
 }
 
 void ParserTest::TearDown() {

@@ -97,7 +97,7 @@ void ExpectAges(const AgeCase& c, const char* zone) {
 // "now", March 14, 1995, is two days after the change in the EST5EDT zone).
 TEST_F(FileVariablesTest, AgesAreTotalsInEveryZone) {
     const AgeCase cases[] = {
-        {5400, "5400", "90", "1", "0"},       // 90 minutes
+        {5400, "5400", "90", "1", "0"}, // 90 minutes
         {0, "0", "0", "0", "0"},
         {59, "59", "0", "0", "0"},
         {3 * 86400 + 7261, "266461", "4441", "74", "3"},

@@ -92,7 +92,7 @@ bool FilesTest::Exists(const std::string& path) {
 }
 
 void FilesTest::SetModified(const std::string& path, std::time_t seconds, long nanoseconds) {
-    struct timespec times[2] {};
+    struct timespec times[2]{};
     times[0].tv_sec = seconds;
     times[0].tv_nsec = nanoseconds;
     times[1] = times[0];
@@ -147,9 +147,9 @@ std::vector<std::string> FilesTest::Lines(const std::vector<HostEvent>& events) 
 
 std::size_t FilesTest::Count(const std::vector<HostEvent>& events, std::uint32_t code,
                              std::uintptr_t data) {
-    return static_cast<std::size_t>(std::count_if(events.begin(), events.end(), [&](const HostEvent& e) {
-        return e.code == code && e.data == data;
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(events.begin(), events.end(),
+                      [&](const HostEvent& e) { return e.code == code && e.data == data; }));
 }
 
 void FilesTest::ExpectFatal(int outcome, const std::string& message) {

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,16 +27,21 @@ struct HostEvent {
 };
 
 class FilesTest : public ::testing::Test {
+public:
+    /// The fixed "now": Tuesday, March 14, 1995 12:41:29 local time (in the zone
+    /// in force when it is called).
+    static std::time_t Now();
+    /// A process variable (environment), or nothing.
+    static std::optional<std::string> Var(const std::string& name);
+
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    /// The fixed "now": Tuesday, March 14, 1995 12:41:29 local time.
-    static std::time_t Now();
-
     /// Calls a directive's handler with a hand-built statement of `job`; its outcome.
     int Call(int (*handler)(engine::ActionContext&), const std::vector<std::string>& words);
 
+    const std::filesystem::path& Scratch() const { return dir_.Path(); }
     /// The full path of `name` in the scratch folder.
     std::string Path(const std::string& name) const { return dir_ / name; }
     /// Writes `text` to the scratch file `name`; its full path.
@@ -48,8 +54,6 @@ protected:
     /// Names in a directory, sorted.
     static std::vector<std::string> Listing(const std::string& directory);
 
-    /// A process variable (environment), or nothing.
-    static std::optional<std::string> Var(const std::string& name);
     static std::optional<std::string> LastError() { return Var("JR.LAST_ERROR"); }
 
     /// Takes every event posted so far off the host queue.

@@ -56,7 +56,7 @@ TEST(PathParts, DoubledSeparatorsAfterTheFirstCharacterCollapse) {
 }
 
 TEST(PathParts, TooLongPathsGiveEmptyParts) {
-    const std::string longest = "/" + std::string(kMaxSplitPath - 7, 'd') + "/a.txt";
+    const std::string longest = "/" + std::string(kMaxSplitPath - 8, 'd') + "/a.txt";
     ASSERT_EQ(longest.size(), kMaxSplitPath - 1);
     const PathParts fits = SplitPathParts(longest);
     EXPECT_EQ(fits.fname, "a");

@@ -13,10 +13,6 @@ namespace {
 
 using Codes = std::vector<std::uint32_t>;
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 TEST_F(HostDirectiveTest, HideShowAndEveryProxyCommandPostTheirEventAndGoOn) {
     ASSERT_TRUE(LoadScript("events.jr", "{\n"
                                         "\t-name events\n"

@@ -13,6 +13,7 @@
 #include "platform/time/clock.h"
 #include "platform/time/ole_date.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <fstream>
@@ -133,6 +134,10 @@ std::size_t HostDirectiveTest::Count(const std::vector<HostEvent>& events, std::
         n += e.code == code && e.data == data ? 1 : 0;
     }
     return n;
+}
+
+bool HostDirectiveTest::HasLine(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 std::vector<std::uint32_t> HostDirectiveTest::ActionCodes(const std::vector<HostEvent>& events) {

@@ -50,6 +50,8 @@ protected:
     /// Events of `code` among `events`.
     static std::size_t Count(const std::vector<HostEvent>& events, std::uint32_t code,
                              std::uintptr_t data = 0);
+    /// True when `lines` holds `line`.
+    static bool HasLine(const std::vector<std::string>& lines, const std::string& line);
     /// The action events (2000 to 2004 and 2007 to 2016) in order, output left out.
     static std::vector<std::uint32_t> ActionCodes(const std::vector<HostEvent>& events);
 

@@ -12,10 +12,6 @@
 namespace ob::test {
 namespace {
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 std::string Block(const std::string& name, const std::string& actions = "\t-action -meta\n") {
     return "{\n\t-name " + name + "\n" + actions + "}\n";
 }

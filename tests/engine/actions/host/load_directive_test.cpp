@@ -14,10 +14,6 @@
 namespace ob::test {
 namespace {
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-}
-
 std::ptrdiff_t IndexOf(const std::vector<std::string>& lines, const std::string& line) {
     const auto at = std::find(lines.begin(), lines.end(), line);
     return at == lines.end() ? -1 : at - lines.begin();
