@@ -193,6 +193,47 @@ TEST(HostProgram, BadUsageAndUnloadableFiles) {
     EXPECT_EQ(obrenta.Run({"check", missing}).status, 1);
 }
 
+TEST(HostProgram, JobsRunTheirActionsAndAQuitOrALogFileIsHonoured) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string log = dir / "out.log";
+    const std::string script = dir / "quit.jr";
+    std::ofstream(script) << "{\n-name main\n-start\n-stop\n-action -print before\n"
+                             "-action -logfile "
+                          << log
+                          << "\n-action -print after\n"
+                             "-action -quit\n}\n";
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome run = obrenta.Run({"run", "--level", "20", "--seconds", "60", script});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20))
+        << "-quit stops the program";
+    // -quit ends the run as a fatal outcome would: $RUNTIME's default aborts it.
+    EXPECT_EQ(run.out, "Loading " + script + ".\n1 jobs loaded.\nbefore \nafter \nAbort called.\n");
+    std::ifstream in(log);
+    const std::string logged((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    EXPECT_EQ(logged, "after \nAbort called.\n") << "lines after the -logfile go to the file too";
+}
+
+TEST(HostProgram, CheckLoadsWithoutRunningAndReportsFormatErrors) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string good = dir / "good.jr";
+    std::ofstream(good) << "{\n-start\n-action -print should not run\n}\n";
+    const Outcome ok = obrenta.Run({"check", good});
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ok.out, "Loading " + good + ".\n1 jobs loaded.\n");
+    const std::string bad = dir / "bad.jr";
+    std::ofstream(bad) << "{\n-start -inc 0 0 0 0\n}\n";
+    const Outcome failed = obrenta.Run({"check", bad});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.out.find("Bad date format -inc 0 0 0 0."), std::string::npos) << failed.out;
+    EXPECT_NE(failed.err.find("event 2000 1003"), std::string::npos) << failed.err;
+}
+
 TEST(HostProgram, CorruptSettingsDatabaseIsReportedNotFatal) {
     ScratchDir dir;
     Program obrenta(dir);
