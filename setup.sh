@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd)
 
 install_missing() {
     local missing=()
@@ -25,6 +25,13 @@ install_missing() {
     fi
 }
 
+# The PAM service of the account checks (launching as another user, console log-on).
+install_pam_service() {
+    if [ "$(id -u)" -eq 0 ] && ! cmp -s packaging/pam.d/obrenta /etc/pam.d/obrenta; then
+        install -m 0644 packaging/pam.d/obrenta /etc/pam.d/obrenta
+    fi
+}
+
 build() { # build DIR TYPE [cmake options...]
     local dir=$1 type=$2
     shift 2
@@ -36,12 +43,14 @@ mode=${1:-}
 case "$mode" in
 run)
     install_missing
+    install_pam_service
     build build/release Release -DOB_TESTS=OFF -DOB_BENCH=OFF
     echo "setup: running examples/hello.jr (Ctrl-C stops it)"
     ./build/release/bin/obrenta run examples/hello.jr
     ;;
 test)
     install_missing
+    install_pam_service
     if [ "${2:-}" = "--sanitize" ]; then
         dir=build/asan
         build "$dir" Debug -DOB_SANITIZE=ON -DOB_BENCH=OFF
