@@ -9,7 +9,9 @@
 #include "engine/console/command_server.h"
 #include "engine/job_queue.h"
 #include "engine/log_ring.h"
+#include "engine/services/shared_library.h"
 #include "obrenta/obrenta.h"
+#include "obrenta/service.h"
 #include "platform/msg/critical_section.h"
 #include "platform/msg/event.h"
 #include "platform/msg/message.h"
@@ -24,9 +26,14 @@
 
 namespace ob::engine {
 
-/// A loaded service module (filled by the service loader).
+/// A loaded service module (filled by the service loader, engine/services). It owns
+/// its libraries: they are closed when the session's service list goes away, the
+/// service's own library before the dependencies it was loaded after.
 struct ServiceModule {
-    std::string name;
+    std::string name;                   ///< as given to -load -service
+    OB_ServiceMain entry = nullptr;     ///< the library's service_main
+    std::vector<SharedLibrary> modules; ///< the `module` libraries, in load order
+    SharedLibrary library;              ///< the `library` that exports the entry
 };
 
 } // namespace ob::engine

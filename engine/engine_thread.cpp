@@ -80,8 +80,8 @@ Answer EngineHandler(EngineSession& session, const msg::Message& m) {
     }
 }
 
-// The command server's own handler: start, stop, close, and its timer. False
-// reports a failure, after which the loop stops feeding it.
+// The command server's own handler: start, stop, its connection messages and its
+// timer. False reports a failure, after which the loop stops feeding it.
 bool ConsoleHandler(EngineSession& session, const msg::Message& m) {
     switch (m.message) {
     case EM_CONSOLE_START:
@@ -129,15 +129,12 @@ std::uint32_t EngineThreadMain(std::shared_ptr<EngineSession> owner) {
             }
             continue;
         }
-        const bool forConsole =
-            (m.message >= EM_CONSOLE_STOP && m.message <= 1035) || IsConsoleTimer(session, m);
+        // The console's messages (stop, start, close, command line, logon result)
+        // and its timer go to its handler once each.
+        const bool forConsole = (m.message >= EM_CONSOLE_STOP && m.message <= EM_CONSOLE_LOGON) ||
+                                IsConsoleTimer(session, m);
         if (forConsole && !session.console.Disabled() && !ConsoleHandler(session, m)) {
             session.console.Disable();
-        }
-        if (m.message >= 1035 && m.message <= 1037 && !session.console.Disabled()) {
-            if (!session.console.HandleMessage(session, m.message, m.wParam, m.lParam)) {
-                session.console.Disable();
-            }
         }
     }
     return 0;

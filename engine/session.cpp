@@ -82,6 +82,10 @@ std::uint32_t DestroySession(OB_SESSION* handle) {
         return OB_INVALID;
     }
     if (session->engineThread) {
+        // A job still running (a -sleep, a loop) is asked to end, so that the engine
+        // thread reaches its shut-down message instead of being given up.
+        session->breakEvent.Set();
+        session->wakeup.Pulse();
         msg::PostThreadMessage(session->engineThreadId, EM_SHUTDOWN, 0, 0);
         // The engine thread cannot wait for itself; nor can a thread that will not
         // end be killed safely. In both cases it is left to finish on its own: it

@@ -34,7 +34,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sched.h>
 #include <string>
+#include <sys/mount.h>
 #include <thread>
 #include <unistd.h>
 
@@ -51,10 +53,15 @@ void Prepare() {
         std::abort();
     }
     const std::string root = made;
-    for (const char* dir : {"/machine", "/user", "/tmp", "/work"}) {
+    for (const char* dir : {"/machine", "/user", "/tmp", "/work", "/proc"}) {
         std::filesystem::create_directories(root + dir);
     }
-    if (::geteuid() == 0 && ::chroot(root.c_str()) == 0 && ::chdir("/work") == 0) {
+    // A private mount namespace with /proc inside the chroot, so that the sanitizers'
+    // leak check at exit can still read the process's threads.
+    const bool procMounted = ::geteuid() == 0 && ::unshare(CLONE_NEWNS) == 0 &&
+                             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                             ::mount("proc", (root + "/proc").c_str(), "proc", 0, nullptr) == 0;
+    if (procMounted && ::chroot(root.c_str()) == 0 && ::chdir("/work") == 0) {
         g_sandboxed = true;
     } else {
         std::fprintf(stderr, "job_script_fuzz: not root (or chroot failed): the actions of the "

@@ -2,6 +2,7 @@
 
 #include "host/reg_command.h"
 #include "host/run_command.h"
+#include "host/vbs_command.h"
 
 #include <cstring>
 #include <iostream>
@@ -13,7 +14,8 @@ void Usage(std::ostream& err) {
            "       obrenta check FILE...\n"
            "       obrenta reg query KEY [NAME]\n"
            "       obrenta reg add KEY NAME DATA\n"
-           "       obrenta reg delete KEY [NAME]\n";
+           "       obrenta reg delete KEY [NAME]\n"
+           "       obrenta vbs FILE [ARGS...]\n";
 }
 
 } // namespace
@@ -32,6 +34,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "reg") == 0) {
         return ob::host::RunRegCommand(argc - 1, argv + 1, std::cout, std::cerr);
+    }
+    if (std::strcmp(command, "vbs") == 0) {
+        return ob::host::RunVbsCommand(argc - 1, argv + 1, std::cout, std::cerr);
     }
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "help") == 0) {
         Usage(std::cout);

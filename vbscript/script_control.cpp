@@ -1,5 +1,6 @@
 #include "vbscript/script_control.h"
-#include "vbscript/unavailable_script_control.h"
+
+#include "vbscript/vbscript_control.h"
 
 #include "platform/text/ascii_case.h"
 
@@ -9,7 +10,7 @@ std::unique_ptr<ScriptControl> CreateScriptControl(std::string_view language) {
     if (!text::EqualsIgnoringCase(language, "VBScript")) {
         return nullptr;
     }
-    return std::make_unique<UnavailableScriptControl>();
+    return std::make_unique<VBScriptControl>();
 }
 
 } // namespace ob::vbscript

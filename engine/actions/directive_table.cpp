@@ -1,5 +1,7 @@
 #include "engine/actions/directive_table.h"
 
+#include "engine/services/service_directives.h"
+
 #include <array>
 
 namespace ob::engine {
@@ -9,6 +11,7 @@ namespace {
 constexpr auto kDirectives = std::to_array<Directive>({
     {"-meta", DirectiveMeta},
     {"-print", DirectivePrint},
+    {"-spawn", DirectiveSpawn},
     {"-log", DirectiveLog},
     {"-quit", DirectiveQuit},
     {"-load", DirectiveLoad},
@@ -50,6 +53,10 @@ constexpr auto kDirectives = std::to_array<Directive>({
     {"-while", DirectiveWhile},
     {"-if", DirectiveIf},
     {"-foreach", DirectiveForeach},
+    {"-ftp", DirectiveFtp},
+    {"-mail", DirectiveMail},
+    {"-img", DirectiveImg},
+    {"-str", DirectiveStr},
 });
 
 } // namespace

@@ -50,6 +50,8 @@ int DirectiveCopyMove(ActionContext& context); // -copy and -move
 int DirectiveFileOperation(
     ActionContext& context); // -rename/-ren, -delete/-del, -md/-mkdir, -rd/-rmdir, -cd/-chdir, -pwd
 int DirectiveGetFile(ActionContext& context);
+// Processes (spawn_directive.cpp).
+int DirectiveSpawn(ActionContext& context);
 // Host and job control (host_directives.cpp).
 int DirectiveQuit(ActionContext& context);
 int DirectiveLoad(ActionContext& context);

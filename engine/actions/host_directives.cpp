@@ -9,6 +9,7 @@
 #include "engine/job_loader.h"
 #include "engine/output.h"
 #include "engine/scheduler.h"
+#include "engine/services/service_loader.h"
 #include "engine/session_jobs.h"
 #include "obrenta/obrenta.h"
 #include "platform/fs/find_files.h"
@@ -166,6 +167,23 @@ void KillReport(EngineSession& session, bool internal, const std::string& text) 
     }
 }
 
+/// "-load ... -service NAME": loads a registered service module into the session.
+int LoadServiceDirective(ActionContext& context, const std::string& name, bool jobOptions) {
+    if (jobOptions) {
+        PrintText(context.session, "-temp, -wait and -internal may not be used with -service",
+                  true);
+    }
+    if (name.empty()) {
+        return FatalFailure(context,
+                            "You must supply a service.\r\nExample: -action -load_service FTP");
+    }
+    const int code = LoadService(context.session, name);
+    if (code != SERVICE_LOADED) {
+        return SoftFailure(context, LoadCodeText(code));
+    }
+    return OUTCOME_DONE;
+}
+
 } // namespace
 
 int DirectiveQuit(ActionContext& context) {
@@ -221,7 +239,7 @@ int DirectiveLoad(ActionContext& context) {
     name = TrimRight(std::move(name));
 
     if (service) {
-        return FatalFailure(context, "Services are not available in this build.");
+        return LoadServiceDirective(context, name, temporary || internal || wait);
     }
     if (name.empty()) {
         return FatalFailure(context, kSupplyFilename);

@@ -6,6 +6,7 @@
 #include "engine/engine_session.h"
 #include "engine/job_run.h"
 #include "engine/output.h"
+#include "engine/services/service_call.h"
 #include "engine/session_jobs.h"
 #include "platform/text/ascii_case.h"
 
@@ -144,6 +145,10 @@ int Dispatch(ActionContext& context) {
         }
         if (!directive.empty() && IsAsciiLetter(directive[0])) {
             return RunScriptStatement(context);
+        }
+        // Any other word may name a loaded service: "-" and the service's name.
+        if (const ServiceModule* service = FindLoadedService(session, directive)) {
+            return CallService(context, service->entry);
         }
     } catch (const std::exception& error) {
         // A directive must not take the engine thread down with it.

@@ -1,7 +1,12 @@
 #include "engine/console/command_server.h"
 
+#include "engine/console/console_commands.h"
+#include "engine/console/console_input.h"
+#include "engine/engine_messages.h"
 #include "engine/engine_session.h"
 #include "engine/variables/variable_manager.h"
+#include "platform/msg/message.h"
+#include "platform/msg/message_queue.h"
 #include "platform/msg/thread_timer.h"
 
 #include <arpa/inet.h>
@@ -9,6 +14,7 @@
 #include <charconv>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -44,6 +50,38 @@ bool HostAddress(in_addr& address) {
     address = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
     ::freeaddrinfo(found);
     return true;
+}
+
+// A zero-timeout readability test.
+bool Readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
+
+// Sends without blocking and without SIGPIPE: bytes sent, 0 when the socket cannot
+// take any now, -1 on an error.
+long SendSome(int fd, const std::string& bytes) {
+    for (;;) {
+        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent >= 0) {
+            return static_cast<long>(sent);
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+    }
+}
+
+// Closes a client socket gracefully: unread input is drained first, since closing
+// with unread data would reset the connection and could destroy the last answer
+// before the client reads it.
+void CloseClient(int fd) {
+    char sink[512];
+    for (int i = 0; i < 64 && ::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
+    }
+    ::shutdown(fd, SHUT_WR);
+    ::close(fd);
 }
 
 } // namespace
@@ -102,20 +140,14 @@ void CommandServer::Stop() {
 }
 
 void CommandServer::CloseSockets() {
-    for (ConsoleConnection& connection : connections_) {
-        if (connection.socket > 0) {
-            ::close(connection.socket);
+    for (std::size_t i = 0; i < connections_.size(); ++i) {
+        if (connections_[i].socket > 0) {
+            Close(i);
         }
-        connection = ConsoleConnection{};
+        connections_[i].Reset();
     }
-    connectionCount_ = 0;
+    connectionCount_.store(0);
     CloseListener();
-}
-
-bool CommandServer::HandleMessage(EngineSession&, std::uint32_t, std::uintptr_t, std::intptr_t) {
-    // The console's connections are served by its own handler; with no client
-    // connected there is nothing to do.
-    return true;
 }
 
 void CommandServer::CloseListener() {
@@ -124,6 +156,198 @@ void CommandServer::CloseListener() {
         listener_ = -1;
     }
     boundPort_.store(0);
+}
+
+bool CommandServer::HandleMessage(EngineSession& session, std::uint32_t message,
+                                  std::uintptr_t wParam, std::intptr_t) {
+    if (message == msg::WM_TIMER) {
+        Tick(session);
+        return true;
+    }
+    const std::size_t index = wParam;
+    if (index >= connections_.size()) {
+        return true;
+    }
+    switch (message) {
+    case EM_CONSOLE_CLOSE:
+        if (connections_[index].socket > 0) {
+            Close(index);
+        }
+        break;
+    case EM_CONSOLE_LINE:
+        RunLine(session, index);
+        break;
+    case EM_CONSOLE_LOGON:
+        FinishLogons(session);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void CommandServer::Tick(EngineSession& session) {
+    if (listener_ >= 0 && Readable(listener_)) {
+        AcceptOne();
+    }
+    // A result whose message could not be posted is picked up here.
+    FinishLogons(session);
+    bool busy = false;
+    for (std::size_t i = 0; i < connections_.size(); ++i) {
+        ConsoleConnection& c = connections_[i];
+        if (c.socket <= 0) {
+            continue;
+        }
+        if (Readable(c.socket)) {
+            Receive(session, i);
+        } else if (!c.paused && !c.output.empty()) {
+            SendQueued(i);
+        }
+        busy = busy || (c.socket > 0 && !c.paused && !c.output.empty());
+    }
+    // 1 ms while any connection has output waiting, 250 ms otherwise.
+    SetInterval(busy ? kBusyInterval : kIdleInterval);
+}
+
+void CommandServer::SetInterval(std::uint32_t interval) {
+    if (interval == interval_ || timerId_ == 0) {
+        return;
+    }
+    if (msg::SetTimer(0, timerId_, interval) != 0) {
+        interval_ = interval;
+    }
+}
+
+void CommandServer::AcceptOne() {
+    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+        return;
+    }
+    for (std::size_t i = 0; i < connections_.size(); ++i) {
+        ConsoleConnection& c = connections_[i];
+        if (c.socket == 0) {
+            c.Reset();
+            c.socket = fd;
+            ++connectionCount_;
+            c.QueueBack(Greeting());
+            return;
+        }
+    }
+    // Every slot is taken: a connection that would never be served is closed at
+    // once rather than left hanging.
+    ::close(fd);
+}
+
+void CommandServer::Receive(EngineSession& session, std::size_t index) {
+    ConsoleConnection& c = connections_[index];
+    std::uint8_t buffer[kReceiveSize];
+    const ssize_t got = ::recv(c.socket, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        return;
+    }
+    if (got <= 0) {
+        Close(index);
+        return;
+    }
+    InputResult result;
+    FeedInput(c, buffer, static_cast<std::size_t>(got), result);
+    if (!result.reply.empty()) {
+        SendNow(index, result.reply);
+        if (c.socket <= 0) {
+            return; // the reply failed and closed the connection
+        }
+    }
+    for (std::string& line : result.lines) {
+        if (c.pendingLines.size() >= ConsoleConnection::kMaxPendingLines) {
+            break; // a client flooding lines faster than they run loses the excess
+        }
+        c.pendingLines.push_back(std::move(line));
+        if (!msg::PostThreadMessage(session.engineThreadId, EM_CONSOLE_LINE, index, 0)) {
+            c.pendingLines.pop_back();
+            break;
+        }
+    }
+}
+
+void CommandServer::SendQueued(std::size_t index) {
+    ConsoleConnection& c = connections_[index];
+    std::string text = c.PopFront();
+    const long sent = SendSome(c.socket, text);
+    if (sent < 0) {
+        Close(index);
+        return;
+    }
+    if (static_cast<std::size_t>(sent) < text.size()) {
+        c.Unsend(text.substr(static_cast<std::size_t>(sent)));
+    }
+}
+
+void CommandServer::SendNow(std::size_t index, const std::string& bytes) {
+    ConsoleConnection& c = connections_[index];
+    if (c.socket > 0 && SendSome(c.socket, bytes) < 0) {
+        Close(index);
+    }
+}
+
+void CommandServer::RunLine(EngineSession& session, std::size_t index) {
+    ConsoleConnection& c = connections_[index];
+    if (c.socket <= 0 || c.pendingLines.empty() || c.logon) {
+        return; // a line waiting behind a login check runs when the check is done
+    }
+    std::string line = std::move(c.pendingLines.front());
+    c.pendingLines.pop_front();
+    ExecuteLine(session, *this, index, line);
+    if (connections_[index].overfull) {
+        Close(index); // the client is not reading what it asks for
+    }
+}
+
+void CommandServer::BeginLogon(EngineSession& session, std::size_t index) {
+    ConsoleConnection& c = connections_[index];
+    c.logon = StartLogon(logonCheck_, c.user, c.password, AdminGroupSetting(),
+                         session.engineThreadId, index);
+    if (!c.logon) {
+        // No worker free: refused like a busy resource; the client may try again.
+        constexpr std::uint32_t kErrorBusy = 170;
+        FinishLogon(*this, index, LogonOutcome{kErrorBusy, false});
+    }
+}
+
+void CommandServer::FinishLogons(EngineSession& session) {
+    for (std::size_t i = 0; i < connections_.size(); ++i) {
+        ConsoleConnection& c = connections_[i];
+        if (c.socket <= 0 || !c.logon || !c.logon->done.load(std::memory_order_acquire)) {
+            continue;
+        }
+        const LogonOutcome outcome = c.logon->outcome;
+        c.logon.reset();
+        FinishLogon(*this, i, outcome);
+        Requeue(session, i);
+    }
+}
+
+void CommandServer::Requeue(EngineSession& session, std::size_t index) {
+    // Lines typed ahead of the login result waited; give each its message again.
+    // A message left over from before only runs a line sooner, in the same order.
+    for (std::size_t n = connections_[index].pendingLines.size(); n > 0; --n) {
+        if (!msg::PostThreadMessage(session.engineThreadId, EM_CONSOLE_LINE, index, 0)) {
+            break;
+        }
+    }
+}
+
+void CommandServer::Close(std::size_t index, const std::string& farewell) {
+    ConsoleConnection& c = connections_[index];
+    if (c.socket > 0) {
+        if (!farewell.empty()) {
+            SendSome(c.socket, farewell);
+        }
+        CloseClient(c.socket);
+        if (connectionCount_.load() > 0) {
+            --connectionCount_;
+        }
+    }
+    c.Reset();
 }
 
 } // namespace ob::engine

@@ -1,44 +1,47 @@
-// The command server's state and its start and stop handlers.
+// The command server: a small Telnet console on a TCP port.
 //
 // The server belongs to one session and runs on its engine thread: the thread's
-// loop hands it the start and stop messages and its own timer. Start reads the
-// port from the persistent variable `cs_port` (section "Communication"), binds a
-// listening socket to the IPv4 address of the host's name and listens with a
-// backlog of 4. The connection handling (greeting, login, commands) builds on this
-// state. Engine thread only, except Port(), which tests may read after start-up.
+// loop hands it the start and stop messages, its command-line, close and logon
+// messages and its own timer. Start reads the port from the persistent variable
+// `cs_port` (section "Communication"), binds a listening socket to the IPv4 address
+// of the host's name and listens with a backlog of 4. Each timer tick accepts at
+// most one client, reads what clients sent (console_input.h turns the bytes into
+// lines, posted back to the engine thread as command-line messages) and sends at
+// most one queued string per connection. Commands run in console_commands.cpp.
+//
+// Nothing here blocks the engine thread: sockets are non-blocking and sends use
+// MSG_NOSIGNAL; the account check of a login (PAM may sleep seconds on a wrong
+// password) runs on a short-lived worker thread that posts EM_CONSOLE_LOGON back
+// (console_login.h).
+//
+// Engine thread only, except Port() and ConnectionCount(), which tests may read
+// from any thread, and SetLogonCheck(), which must be called before clients connect.
 #pragma once
+
+#include "engine/console/console_connection.h"
+#include "engine/console/console_login.h"
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 
 struct EngineSession;
 
 namespace ob::engine {
 
-/// One client connection slot.
-struct ConsoleConnection {
-    int socket = 0; ///< 0 when the slot is free
-    bool paused = false;
-    std::deque<std::string> output;
-    std::string inputLine;
-    std::uint32_t loginState = 1;
-    std::string user;
-    std::string password;
-    std::uint8_t telnetOption = 0;
-    std::uint8_t telnetSubOption = 0;
-    std::uint32_t subCount = 0;
-    std::array<std::uint8_t, 16> subBuffer{};
-    std::uint32_t telnetState = 0;
-};
+/// Private message: a worker finished a login check (wParam: connection number).
+inline constexpr std::uint32_t EM_CONSOLE_LOGON = 1037;
 
 class CommandServer {
 public:
     static constexpr std::uint32_t kIdleInterval = 250;
     static constexpr std::uint32_t kBusyInterval = 1;
     static constexpr int kBacklog = 4;
+    static constexpr std::size_t kConnections = 4;
+    /// Bytes read from one connection per tick.
+    static constexpr std::size_t kReceiveSize = 254;
 
     CommandServer() = default;
     ~CommandServer();
@@ -50,8 +53,8 @@ public:
     bool Start(EngineSession& session);
     /// The stop message: kills the timer and closes every socket.
     void Stop();
-    /// Messages for the connection handler (close, command line) and the timer
-    /// tick; false reports a failure of the server.
+    /// Messages for the connection handler (close, command line, logon result) and
+    /// the timer tick; false reports a failure of the server.
     bool HandleMessage(EngineSession& session, std::uint32_t message, std::uintptr_t wParam,
                        std::intptr_t lParam);
 
@@ -60,19 +63,43 @@ public:
     std::uintptr_t TimerId() const { return timerId_; }
     /// The port actually listened on (after start-up; 0 before or on failure).
     std::uint16_t Port() const { return boundPort_.load(); }
+    /// Connections currently occupying a slot (any thread; tests poll it).
+    std::uint32_t ConnectionCount() const { return connectionCount_.load(); }
+
+    /// Replaces the account check of the login (tests); the default asks PAM.
+    void SetLogonCheck(LogonCheck check) { logonCheck_ = std::move(check); }
+
+    // Used by the command handlers (engine thread).
+    ConsoleConnection& Connection(std::size_t index) { return connections_[index]; }
+    /// Closes the connection's socket (after sending `farewell` if it can) and
+    /// resets its slot.
+    void Close(std::size_t index, const std::string& farewell = {});
+    /// Starts the account check of a connection's user and password on a worker.
+    void BeginLogon(EngineSession& session, std::size_t index);
+    /// Sends bytes at once (Telnet replies); what the socket cannot take is dropped.
+    void SendNow(std::size_t index, const std::string& bytes);
 
 private:
+    void Tick(EngineSession& session);
+    void AcceptOne();
+    void Receive(EngineSession& session, std::size_t index);
+    void SendQueued(std::size_t index);
+    void RunLine(EngineSession& session, std::size_t index);
+    void FinishLogons(EngineSession& session);
+    void Requeue(EngineSession& session, std::size_t index);
+    void SetInterval(std::uint32_t interval);
     void CloseSockets();
     void CloseListener();
 
     int listener_ = -1;
     std::uint16_t port_ = 0;
     std::atomic<std::uint16_t> boundPort_{0};
-    std::uint32_t connectionCount_ = 0;
+    std::atomic<std::uint32_t> connectionCount_{0};
     std::uint32_t interval_ = 0;
     std::uintptr_t timerId_ = 0;
     bool disabled_ = false;
-    std::array<ConsoleConnection, 4> connections_{};
+    std::array<ConsoleConnection, kConnections> connections_{};
+    LogonCheck logonCheck_ = PamLogonCheck;
 };
 
 } // namespace ob::engine

@@ -37,6 +37,14 @@ struct Token {
 OB_PLATFORM_API std::uint32_t LogonUser(const std::string& user, const std::string& domain,
                                         const std::string& password, int logonType, Token& token);
 
+/// The token of a local account without a password check (the account's entry in
+/// the user database and its groups): 0, or 1326 when there is no such account.
+OB_PLATFORM_API std::uint32_t AccountToken(const std::string& user, Token& token);
+
+/// True when `domain` names this machine: "", ".", "localhost" or the host name
+/// (without regard to case).
+OB_PLATFORM_API bool IsLocalDomain(const std::string& domain);
+
 /// Administrators: root, or members of the group named by the setting
 /// `cs_admin_group` (section "Communication"; default "sudo", then "wheel").
 /// `adminGroup` empty means the default.

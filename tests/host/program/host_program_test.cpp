@@ -174,6 +174,23 @@ TEST(HostProgram, SigtermAndSigintStopCleanly) {
     }
 }
 
+TEST(HostProgram, StopsPromptlyWhileAJobSleeps) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string script = dir / "sleepy.jr";
+    std::ofstream(script) << "{\n-start\n-stop\n-action -sleep 600000\n}\n";
+    std::chrono::steady_clock::time_point signalled;
+    const Outcome run = obrenta.Run({"run", script}, [&](pid_t pid) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        signalled = std::chrono::steady_clock::now();
+        ::kill(pid, SIGTERM);
+    });
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(4))
+        << "the sleeping job is woken instead of waited out";
+}
+
 TEST(HostProgram, BadUsageAndUnloadableFiles) {
     ScratchDir dir;
     Program obrenta(dir);

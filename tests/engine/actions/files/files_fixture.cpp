@@ -112,45 +112,8 @@ std::optional<std::string> FilesTest::Var(const std::string& name) {
     return vars::MainStore().Get(nullptr, name.c_str(), vars::ENV_TRANSIENT);
 }
 
-std::vector<HostEvent> FilesTest::Events() {
-    std::vector<HostEvent> events;
-    const std::uint32_t eventMessage = host::EventMessage();
-    msg::Message m;
-    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
-        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-        HostEvent e;
-        e.code = event->code;
-        if (event->ownsText != 0) {
-            e.text = reinterpret_cast<const char*>(event->data);
-        } else {
-            e.data = event->data;
-        }
-        events.push_back(e);
-        engine::ReleaseEvent(event);
-    }
-    return events;
-}
 
-std::vector<std::string> FilesTest::Lines(const std::vector<HostEvent>& events) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (const HostEvent& e : events) {
-        if (e.code == OB_EV_TEXT) {
-            current += e.text;
-        } else if (e.code == OB_EV_EOL) {
-            lines.push_back(current);
-            current.clear();
-        }
-    }
-    return lines;
-}
 
-std::size_t FilesTest::Count(const std::vector<HostEvent>& events, std::uint32_t code,
-                             std::uintptr_t data) {
-    return static_cast<std::size_t>(
-        std::count_if(events.begin(), events.end(),
-                      [&](const HostEvent& e) { return e.code == code && e.data == data; }));
-}
 
 void FilesTest::ExpectFatal(int outcome, const std::string& message) {
     EXPECT_EQ(outcome, engine::OUTCOME_FATAL);

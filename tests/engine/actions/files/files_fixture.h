@@ -7,6 +7,7 @@
 #include "engine/actions/action_context.h"
 #include "engine/engine_session.h"
 #include "engine/job.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -19,12 +20,6 @@
 #include <vector>
 
 namespace ob::test {
-
-struct HostEvent {
-    std::uint32_t code = 0;
-    std::uintptr_t data = 0;
-    std::string text;
-};
 
 class FilesTest : public ::testing::Test {
 public:
@@ -57,12 +52,14 @@ protected:
     static std::optional<std::string> LastError() { return Var("JR.LAST_ERROR"); }
 
     /// Takes every event posted so far off the host queue.
-    std::vector<HostEvent> Events();
-    /// Output lines (2005 pieces up to each 2006) among `events`.
-    static std::vector<std::string> Lines(const std::vector<HostEvent>& events);
-    /// Events of `code` (with number `data`) among `events`.
+    std::vector<HostEvent> Events() { return TakeHostEvents(); }
+    static std::vector<std::string> Lines(const std::vector<HostEvent>& events) {
+        return OutputLines(events);
+    }
     static std::size_t Count(const std::vector<HostEvent>& events, std::uint32_t code,
-                             std::uintptr_t data = 0);
+                             std::uintptr_t data = 0) {
+        return CountEvents(events, code, data);
+    }
 
     /// Expects a fatal failure: outcome 4, `message` printed, 2000/1003 posted.
     void ExpectFatal(int outcome, const std::string& message);

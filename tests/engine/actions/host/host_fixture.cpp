@@ -93,48 +93,8 @@ int HostDirectiveTest::Call(int (*handler)(engine::ActionContext&), engine::Job&
     return handler(context);
 }
 
-std::vector<HostEvent> HostDirectiveTest::Events() {
-    std::vector<HostEvent> events;
-    const std::uint32_t eventMessage = host::EventMessage();
-    msg::Message m;
-    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
-        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-        HostEvent e;
-        e.code = event->code;
-        if (event->ownsText != 0) {
-            e.text = reinterpret_cast<const char*>(event->data);
-            e.owned = true;
-        } else {
-            e.data = event->data;
-        }
-        events.push_back(e);
-        engine::ReleaseEvent(event);
-    }
-    return events;
-}
 
-std::vector<std::string> HostDirectiveTest::Lines(const std::vector<HostEvent>& events) {
-    std::vector<std::string> lines;
-    std::string current;
-    for (const HostEvent& e : events) {
-        if (e.code == OB_EV_TEXT) {
-            current += e.text;
-        } else if (e.code == OB_EV_EOL) {
-            lines.push_back(current);
-            current.clear();
-        }
-    }
-    return lines;
-}
 
-std::size_t HostDirectiveTest::Count(const std::vector<HostEvent>& events, std::uint32_t code,
-                                     std::uintptr_t data) {
-    std::size_t n = 0;
-    for (const HostEvent& e : events) {
-        n += e.code == code && e.data == data ? 1 : 0;
-    }
-    return n;
-}
 
 bool HostDirectiveTest::HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();

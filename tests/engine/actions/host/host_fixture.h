@@ -7,6 +7,7 @@
 #include "engine/actions/action_context.h"
 #include "engine/engine_session.h"
 #include "engine/job.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,6 @@
 #include <vector>
 
 namespace ob::test {
-
-struct HostEvent {
-    std::uint32_t code = 0;
-    std::uintptr_t data = 0;
-    std::string text;
-    bool owned = false; ///< the data was a text the event owned
-};
 
 class HostDirectiveTest : public ::testing::Test {
 protected:
@@ -44,12 +38,14 @@ protected:
              const std::vector<std::string>& words);
 
     /// Takes every event posted so far off the host queue.
-    std::vector<HostEvent> Events();
-    /// Output lines (2005 pieces up to each 2006) among `events`.
-    static std::vector<std::string> Lines(const std::vector<HostEvent>& events);
-    /// Events of `code` among `events`.
+    std::vector<HostEvent> Events() { return TakeHostEvents(); }
+    static std::vector<std::string> Lines(const std::vector<HostEvent>& events) {
+        return OutputLines(events);
+    }
     static std::size_t Count(const std::vector<HostEvent>& events, std::uint32_t code,
-                             std::uintptr_t data = 0);
+                             std::uintptr_t data = 0) {
+        return CountEvents(events, code, data);
+    }
     /// True when `lines` holds `line`.
     static bool HasLine(const std::vector<std::string>& lines, const std::string& line);
     /// The action events (2000 to 2004 and 2007 to 2016) in order, output left out.

@@ -142,7 +142,6 @@ TEST_F(LoadDirectiveTest, FailureLeavesTheEndOfTheRunToRuntime) {
 TEST_F(LoadDirectiveTest, RefusalsAreFatal) {
     const std::string noName =
         "You must supply a filename.\r\nExample: -action -load c:\\myJobs.txt";
-    const std::string noService = "Services are not available in this build.";
     struct Case {
         std::vector<std::string> words;
         std::string message;
@@ -151,8 +150,6 @@ TEST_F(LoadDirectiveTest, RefusalsAreFatal) {
         {{"-load"}, noName},
         {{"-load", "-temp"}, noName},
         {{"-load", "-Internal", "-WAIT", "-temp"}, noName},
-        {{"-load", "-service", "FTP"}, noService},
-        {{"-load", "FTP", "-Service"}, noService},
     };
     for (const Case& c : cases) {
         engine::Job job(datetime::OleDate::Now());

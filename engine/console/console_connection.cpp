@@ -1,0 +1,41 @@
+#include "engine/console/console_connection.h"
+
+namespace ob::engine {
+
+void ConsoleConnection::QueueBack(std::string text) {
+    if (text.empty()) {
+        return;
+    }
+    queuedBytes += text.size();
+    output.push_back(std::move(text));
+    overfull = overfull || queuedBytes > kMaxQueuedBytes;
+}
+
+void ConsoleConnection::QueueFront(std::string text) {
+    if (text.empty()) {
+        return;
+    }
+    queuedBytes += text.size();
+    output.push_front(std::move(text));
+    overfull = overfull || queuedBytes > kMaxQueuedBytes;
+}
+
+std::string ConsoleConnection::PopFront() {
+    if (output.empty()) {
+        return {};
+    }
+    std::string text = std::move(output.front());
+    output.pop_front();
+    queuedBytes -= text.size();
+    return text;
+}
+
+void ConsoleConnection::Unsend(std::string rest) {
+    QueueFront(std::move(rest));
+}
+
+void ConsoleConnection::Reset() {
+    *this = ConsoleConnection{};
+}
+
+} // namespace ob::engine

@@ -1,0 +1,65 @@
+// One client connection slot of the command server: its socket, output queue,
+// input line, login state and Telnet parser state. Engine thread only (the fuzz
+// target and tests use a slot on their own, without a socket).
+#pragma once
+
+#include "engine/console/console_login.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace ob::engine {
+
+/// Login states.
+inline constexpr std::uint32_t kLoggedIn = 0;
+inline constexpr std::uint32_t kExpectUser = 1;
+inline constexpr std::uint32_t kExpectPassword = 2;
+
+struct ConsoleConnection {
+    /// Most bytes waiting in one connection's output queue. A client that stops
+    /// reading while asking for more output is disconnected when a command would
+    /// take its queue past this, so memory stays bounded (a `list -ts` of ten
+    /// thousand jobs is about 2 MB).
+    static constexpr std::size_t kMaxQueuedBytes = 16u << 20;
+    /// Command lines received but not yet executed; more are dropped.
+    static constexpr std::size_t kMaxPendingLines = 1024;
+
+    int socket = 0; ///< 0 when the slot is free
+    bool paused = false;
+    std::deque<std::string> output;
+    std::string inputLine;
+    std::uint32_t loginState = kExpectUser;
+    std::string user;
+    std::string password;
+    std::uint8_t telnetOption = 0;
+    std::uint8_t telnetSubOption = 0;
+    std::uint32_t subCount = 0;
+    std::array<std::uint8_t, 16> subBuffer{};
+    std::uint32_t telnetState = 0;
+
+    /// Bytes held by `output`.
+    std::size_t queuedBytes = 0;
+    /// Complete lines waiting for their command-line message, oldest first.
+    std::deque<std::string> pendingLines;
+    /// The login check running on a worker, if any; lines wait meanwhile.
+    std::shared_ptr<LogonAttempt> logon;
+    /// Set when the queue outgrew kMaxQueuedBytes: the server closes the slot.
+    bool overfull = false;
+
+    /// Queues text to be sent after everything queued (listings, prompts).
+    void QueueBack(std::string text);
+    /// Queues text to be sent before everything queued (single-line answers).
+    void QueueFront(std::string text);
+    /// Removes the first queued string.
+    std::string PopFront();
+    /// Puts back the unsent rest of a string at the front.
+    void Unsend(std::string rest);
+    /// Frees the slot: socket 0, queues and line empty, Telnet state 0, login state 1.
+    void Reset();
+};
+
+} // namespace ob::engine

@@ -1,0 +1,65 @@
+#include "engine/services/service_call.h"
+
+#include "engine/engine_session.h"
+#include "platform/text/ascii_case.h"
+
+#include <exception>
+#include <vector>
+
+namespace ob::engine {
+
+std::string ServiceResultMessage(std::int32_t result, std::string_view statement,
+                                 std::string_view subCommand) {
+    const std::string text(statement);
+    const std::string sub(subCommand);
+    switch (result) {
+    case OB_SVC_BAD_FORMAT:
+        return "Bad format for SERVICE command: \"" + text + "\"";
+    case OB_SVC_TOO_FEW:
+        return "Too few parameters for SERVICE command: \"" + text + "\"";
+    case OB_SVC_BAD_HANDLE:
+        return "Bad SERVICE handle";
+    case OB_SVC_NOT_IMPLEMENTED:
+        return "The requested SERVICE: \"" + sub + "\", is not implemented";
+    case OB_SVC_UNKNOWN:
+        return "The requested SERVICE: \"" + sub + "\", is unrecognized";
+    default:
+        return "The requested SERVICE: \"" + sub + "\", returned an unknown error";
+    }
+}
+
+int CallService(ActionContext& context, OB_ServiceMain entry) {
+    std::vector<const char*> words;
+    words.reserve(context.words.size() + 1);
+    for (const std::string& word : context.words) {
+        words.push_back(word.c_str());
+    }
+    words.push_back(nullptr);
+
+    const std::int32_t result = entry(words.data());
+    if (result == OB_SVC_OK) {
+        return OUTCOME_DONE;
+    }
+    if (result == OB_SVC_FAILED) {
+        return OUTCOME_SOFT_FAILURE;
+    }
+    const std::string_view subCommand =
+        context.words.size() > 1 ? std::string_view(context.words[1]) : std::string_view();
+    return FatalFailure(context,
+                        ServiceResultMessage(result, context.statement.text(), subCommand));
+}
+
+const ServiceModule* FindLoadedService(const EngineSession& session, std::string_view directive) {
+    if (directive.empty()) {
+        return nullptr;
+    }
+    const std::string_view name = directive.substr(1);
+    for (const ServiceModule& service : session.services) {
+        if (text::EqualsIgnoringCase(service.name, name)) {
+            return &service;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace ob::engine

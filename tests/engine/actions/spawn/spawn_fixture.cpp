@@ -1,0 +1,88 @@
+#include "spawn_fixture.h"
+
+#include "engine/action_atom.h"
+#include "engine/actions/action_context.h"
+#include "engine/actions/statement_executor.h"
+#include "engine/argument_tokeniser.h"
+#include "engine/event_poster.h"
+#include "engine/variables/variable_manager.h"
+#include "obrenta/host.h"
+#include "obrenta/obrenta.h"
+#include "platform/env/environment.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
+
+namespace ob::test {
+
+void SpawnTest::SetUp() {
+    ASSERT_FALSE(dir_.Path().empty());
+    UseScratchStores(dir_);
+    path_ = env::Get("PATH");
+    env::Set("JR.OUTPUT_LEVEL", "0");
+    env::Remove("JR.LAST_ERROR");
+    env::Remove("JR.COMMAND_RETURN");
+    job.SetVariable("$NAME=spawner");
+    window_ = msg::CreateWindow("STATIC", "spawn directive host");
+    ASSERT_NE(window_, 0u);
+    session.hostWindow = window_;
+    session.creatorThreadId = msg::GetCurrentThreadId();
+    session.engineThreadId = session.creatorThreadId;
+}
+
+void SpawnTest::TearDown() {
+    Take();
+    msg::DestroyWindow(window_);
+    if (path_) {
+        env::Set("PATH", *path_);
+    }
+}
+
+SpawnResult SpawnTest::Dispatch(const std::string& text) {
+    engine::actionAtom statement;
+    statement.setText(text);
+    statement.line = 1;
+    std::vector<std::string> words;
+    engine::ArgumentTokeniser(text, engine::TOKENISE_EXPAND, words);
+    engine::ActionContext context{session, nullptr, statement, job, words};
+    const int outcome = engine::Dispatch(context);
+    SpawnResult result = Take();
+    result.outcome = outcome;
+    return result;
+}
+
+int SpawnTest::Execute(const std::string& text) {
+    engine::actionAtom statement;
+    statement.setText(text);
+    statement.line = 1;
+    return engine::ExecuteStatement(session, nullptr, statement, job);
+}
+
+SpawnResult SpawnTest::Take() {
+    SpawnResult result;
+    const std::uint32_t eventMessage = host::EventMessage();
+    msg::Message m;
+    std::string current;
+    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
+        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
+        if (event->code == OB_EV_TEXT) {
+            current += reinterpret_cast<const char*>(event->data);
+        } else if (event->code == OB_EV_EOL) {
+            result.lines.push_back(current);
+            current.clear();
+        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_LAUNCH_FAILED) {
+            ++result.launchFailures;
+        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_SCRIPT_ERROR) {
+            ++result.scriptErrors;
+        } else {
+            ++result.otherEvents;
+        }
+        engine::ReleaseEvent(event);
+    }
+    return result;
+}
+
+std::optional<std::string> SpawnTest::Var(const std::string& name) {
+    return vars::MainStore().Get(nullptr, name.c_str(), vars::ENV_TRANSIENT);
+}
+
+} // namespace ob::test

@@ -1,0 +1,68 @@
+#include "vbscript/script_exception.h"
+
+#include <utility>
+
+namespace ob::vbscript {
+
+std::string ErrorDescription(long number) {
+    static const std::pair<long, const char*> kTexts[] = {
+        {5, "Invalid procedure call or argument"},
+        {6, "Overflow"},
+        {7, "Out of memory"},
+        {9, "Subscript out of range"},
+        {10, "This array is fixed or temporarily locked"},
+        {11, "Division by zero"},
+        {13, "Type mismatch"},
+        {28, "Out of stack space"},
+        {35, "Sub or Function not defined"},
+        {51, "Internal error"},
+        {91, "Object variable not set"},
+        {92, "For loop not initialized"},
+        {94, "Invalid use of Null"},
+        {424, "Object required"},
+        {429, "ActiveX component can't create object"},
+        {438, "Object doesn't support this property or method"},
+        {450, "Wrong number of arguments or invalid property assignment"},
+        {451, "Object not a collection"},
+        {500, "Variable is undefined"},
+        {501, "Illegal assignment"},
+        {502, "Object not safe for scripting"},
+        {1001, "Out of memory"},
+        {1002, "Syntax error"},
+        {1005, "Expected '('"},
+        {1006, "Expected ')'"},
+        {1010, "Expected identifier"},
+        {1011, "Expected '='"},
+        {1012, "Expected 'If'"},
+        {1013, "Expected 'To'"},
+        {1014, "Expected 'End'"},
+        {1015, "Expected 'Function'"},
+        {1016, "Expected 'Sub'"},
+        {1017, "Expected 'Then'"},
+        {1018, "Expected 'Wend'"},
+        {1019, "Expected 'Loop'"},
+        {1020, "Expected 'Next'"},
+        {1021, "Expected 'Case'"},
+        {1022, "Expected 'Select'"},
+        {1023, "Expected expression"},
+        {1024, "Expected statement"},
+        {1025, "Expected end of statement"},
+        {1026, "Expected integer constant"},
+        {1032, "Invalid character"},
+        {1033, "Unterminated string constant"},
+        {1037, "Invalid use of 'Me' keyword"},
+        {1039, "Invalid 'exit' statement"},
+        {1041, "Name redefined"},
+        {1045, "Expected literal constant"},
+        {1048, "Must be defined inside a Class"},
+        {1053, "Class initialize or terminate do not have arguments"},
+    };
+    for (const auto& [n, text] : kTexts) {
+        if (n == number) {
+            return text;
+        }
+    }
+    return "Unknown runtime error";
+}
+
+} // namespace ob::vbscript

@@ -1,0 +1,163 @@
+// The VBScript evaluator: holds the global state of a script (variables,
+// procedures, host objects, the Err object) and runs added code by walking its
+// syntax tree. Errors are thrown as ScriptException carrying the line and its
+// text; a host object may throw QuitRequest to end the script.
+//
+// Not thread-safe: one thread uses an interpreter at a time.
+#pragma once
+
+#include "vbscript/ast.h"
+#include "vbscript/class_instance.h"
+#include "vbscript/err_object.h"
+#include "vbscript/object.h"
+
+#include "platform/text/ascii_case.h"
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace ob::vbscript {
+
+class Interpreter {
+public:
+    Interpreter();
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+
+    /// Adds a named global object (WScript): it survives Reset().
+    void AddObject(std::string name, std::shared_ptr<Object> object);
+    /// Drops all code, variables and procedures.
+    void Reset();
+    /// Compiles the code, defines its procedures and runs its module-level code.
+    void AddCode(std::string_view code);
+    /// Calls a procedure by name with values (passed by value).
+    Variant Run(std::string_view name, std::vector<Variant> args);
+    /// Where MsgBox writes when there is no desktop.
+    void SetOutput(std::ostream* out) { out_ = out; }
+    std::ostream* Output() const { return out_; }
+    ErrObject& Err() { return *err_; }
+    std::shared_ptr<ErrObject> ErrShared() { return err_; }
+
+    /// Evaluates an expression written as text (Eval).
+    Variant EvalText(std::string_view text);
+    /// Runs statements written as text in the current scope (Execute) or the
+    /// global one (ExecuteGlobal).
+    void ExecuteText(std::string_view text, bool global);
+    /// A procedure by name, or null (GetRef).
+    std::shared_ptr<Procedure> FindProcedure(std::string_view name) const;
+    /// Calls a procedure with values (GetRef objects).
+    Variant CallWithValues(const Procedure& proc, std::vector<Variant> args);
+
+    /// A member of a script object, called from outside or through Me.
+    Variant InvokeMember(ClassInstance& instance, std::string_view name, InvokeKind kind,
+                         std::vector<Variant>& args);
+    /// Keeps the member variables of a dying object until Class_Terminate can run.
+    void QueueTerminate(std::shared_ptr<const ClassDecl> decl, VariableMap fields);
+
+private:
+    using NameMap = VariableMap;
+    using NameSet = std::unordered_set<std::string, text::CaseBlindHash, text::CaseBlindEqual>;
+
+    struct Scope {
+        NameMap vars;
+        NameSet constants;
+    };
+
+    struct Frame {
+        Scope* scope = nullptr; ///< locals; the global scope for module-level code
+        const Procedure* proc = nullptr;
+        const Unit* unit = nullptr;
+        bool resumeNext = false;
+        std::size_t withBase = 0;            ///< With objects of this frame: withStack_[withBase..]
+        std::shared_ptr<ClassInstance> self; ///< Me, inside a class's procedures
+    };
+
+    /// A procedure found by name, with the object it belongs to (class members).
+    struct Callable {
+        std::shared_ptr<Procedure> proc;
+        std::shared_ptr<ClassInstance> self;
+        explicit operator bool() const { return proc != nullptr; }
+    };
+
+    enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
+
+    class FrameGuard;
+
+    // statements
+    Flow ExecBlock(const Block& block);
+    Flow Exec(const Stmt& stmt);
+    void ExecAssign(const Stmt& stmt, bool isSet);
+    void ExecDim(const Stmt& stmt);
+    void ExecReDim(const Stmt& stmt);
+    Flow ExecFor(const Stmt& stmt);
+    Flow ExecForEach(const Stmt& stmt);
+    Flow ExecDo(const Stmt& stmt);
+    Flow ExecSelect(const Stmt& stmt);
+    void ExecCallStatement(const Expr& target);
+    void RunUnit(const Unit& unit, Scope& scope);
+    void DefineProcedures(const Unit& unit);
+    static void Hoist(const Block& block, Scope& scope);
+
+    // expressions
+    Variant Eval(const Expr& e);
+    Variant EvalName(const Expr& e);
+    Variant EvalCall(const Expr& e);
+    Variant EvalMember(const Expr& e);
+    Variant EvalBinary(const Expr& e);
+    Variant IndexValue(const Variant& target, const std::vector<ExprPtr>& args);
+    std::vector<Variant> EvalArgs(const std::vector<ExprPtr>& args);
+    Variant ObjectDefault(const Variant& v);
+    std::shared_ptr<Object> RequireObject(const Variant& v);
+    /// The object a Member expression applies to (the With object when it has none).
+    std::shared_ptr<Object> MemberObject(const Expr& member);
+
+    // names
+    Cell FindVariable(std::string_view name) const;
+    bool IsConstant(std::string_view name) const;
+    Cell DeclareVariable(std::string_view name); ///< in the current scope
+    Cell VariableForWrite(std::string_view name);
+    bool IsKnownNonVariable(std::string_view name) const;
+
+    // procedures and classes
+    Callable FindCallable(std::string_view name) const;
+    Variant CallProcedure(const Callable& callable, const std::vector<ExprPtr>& args);
+    Variant Invoke(const Procedure& proc, std::vector<Cell> cells,
+                   std::shared_ptr<ClassInstance> self = nullptr);
+    Variant NewInstance(std::string_view className);
+    void RunPendingTerminates();
+    static std::shared_ptr<Procedure> FindMethod(const ClassDecl& decl, std::string_view name,
+                                                 bool (*accept)(ProcKind));
+
+    Frame& Current() { return frames_.back(); }
+    const Frame& Current() const { return frames_.back(); }
+    void Annotate(ScriptException& e, int line) const;
+
+    Scope globals_;
+    std::vector<Frame> frames_;
+    std::vector<Variant> withStack_;
+    std::unordered_map<std::string, std::shared_ptr<Procedure>, text::CaseBlindHash,
+                       text::CaseBlindEqual>
+        procedures_;
+    std::unordered_map<std::string, std::shared_ptr<Object>, text::CaseBlindHash,
+                       text::CaseBlindEqual>
+        hostObjects_;
+    std::unordered_map<std::string, std::shared_ptr<ClassDecl>, text::CaseBlindHash,
+                       text::CaseBlindEqual>
+        classes_;
+    std::vector<std::unique_ptr<Unit>> units_;
+    std::shared_ptr<Interpreter*> self_; ///< this while alive; objects hold it
+    std::vector<std::pair<std::shared_ptr<const ClassDecl>, VariableMap>> pendingTerminates_;
+    bool terminating_ = false;
+    std::shared_ptr<ErrObject> err_;
+    std::ostream* out_ = nullptr;
+    bool optionExplicit_ = false;
+};
+
+} // namespace ob::vbscript
