@@ -4,10 +4,6 @@
 
 namespace ob::engine {
 
-bool JobQueue::Contains(const Job* job) const {
-    return std::any_of(jobs_.begin(), jobs_.end(), [job](const auto& j) { return j.get() == job; });
-}
-
 std::size_t JobQueue::CountWithStart() const {
     return static_cast<std::size_t>(std::count_if(
         jobs_.begin(), jobs_.end(), [](const auto& j) { return j->HasStartStatement(); }));
@@ -19,6 +15,7 @@ bool JobQueue::Remove(const Job* job) {
     if (it == jobs_.end()) {
         return false;
     }
+    members_.erase(job);
     jobs_.erase(it);
     return true;
 }

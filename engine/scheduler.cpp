@@ -9,6 +9,7 @@
 #include "engine/session_jobs.h"
 #include "engine/time_specification.h"
 
+#include <algorithm>
 #include <string>
 
 namespace ob::engine {
@@ -18,9 +19,19 @@ bool ClearRequested(const EngineSession& session) {
     return (session.flags.load() & SF_CLEAR_QUEUE) != 0;
 }
 
-// The queue position of `job`, or `fallback` when it left the queue.
+// The queue position of `job`, or `fallback` when it left the queue. The search
+// starts at `fallback`, where the job almost always is, so a pass stays linear.
 std::size_t PositionOf(const EngineSession& session, const Job* job, std::size_t fallback) {
-    for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
+    const std::size_t size = session.jobs.Size();
+    if (!session.jobs.Contains(job)) {
+        return fallback;
+    }
+    for (std::size_t i = std::min(fallback, size); i < size; ++i) {
+        if (session.jobs.At(i) == job) {
+            return i;
+        }
+    }
+    for (std::size_t i = 0; i < std::min(fallback, size); ++i) {
         if (session.jobs.At(i) == job) {
             return i;
         }
@@ -54,9 +65,8 @@ bool RunPass(EngineSession& session) {
         SessionLock lock(session);
         if (next != nullptr) {
             position = PositionOf(session, next, position);
-        } else {
-            const std::size_t at = PositionOf(session, job, session.jobs.Size());
-            position = at == session.jobs.Size() ? position : at + 1;
+        } else if (session.jobs.Contains(job)) {
+            position = PositionOf(session, job, position) + 1;
         }
     }
     SessionLock lock(session);

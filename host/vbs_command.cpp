@@ -5,12 +5,14 @@
 
 #include "platform/text/ascii_case.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -128,8 +130,18 @@ private:
 };
 
 bool ReadScript(const std::string& path, std::string& text, std::ostream& err) {
+    // Non-blocking, so that a FIFO is refused at once instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        err << "obrenta vbs: cannot read " << path << "\n";
+        return false;
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         err << "obrenta vbs: cannot read " << path << "\n";
         return false;
     }
@@ -137,15 +149,26 @@ bool ReadScript(const std::string& path, std::string& text, std::ostream& err) {
         err << "obrenta vbs: " << path << " is too large\n";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (!in && !in.eof()) {
-        err << "obrenta vbs: cannot read " << path << "\n";
-        return false;
+    text.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            err << "obrenta vbs: cannot read " << path << "\n";
+            return false;
+        }
+        if (n == 0) {
+            return true;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+        if (text.size() > kMaxScriptSize) {
+            err << "obrenta vbs: " << path << " is too large\n";
+            return false;
+        }
     }
-    text = buffer.str();
-    return true;
 }
 
 } // namespace

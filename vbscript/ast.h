@@ -76,6 +76,7 @@ enum class StmtKind {
     Do,      ///< condition (may be null), untilLoop, testAtEnd: body
     While,   ///< While condition: body
     With,    ///< With value: body (".name" inside refers to the value)
+    Erase,   ///< Erase name, ...: dims (names only)
     Exit,    ///< exitWhat
     OnErrorResumeNext,
     OnErrorGoto0,

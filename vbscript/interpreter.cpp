@@ -849,6 +849,13 @@ Variant Interpreter::CallProcedure(const Callable& callable, const std::vector<E
     if (args.size() != proc.params.size()) {
         throw NamedError(err::kWrongArguments, proc.name);
     }
+    // An array element passed ByRef is copied in and written back after the call.
+    struct WriteBack {
+        Cell array;
+        std::vector<std::int32_t> subscripts;
+        Cell value;
+    };
+    std::vector<WriteBack> writeBacks;
     std::vector<Cell> cells;
     cells.reserve(args.size());
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -856,9 +863,9 @@ Variant Interpreter::CallProcedure(const Callable& callable, const std::vector<E
         if (!arg) {
             throw NamedError(err::kWrongArguments, proc.name);
         }
+        const bool byRef = !proc.params[i].byVal && !arg->parenthesized;
         // A plain variable passed ByRef shares its cell with the parameter.
-        if (!proc.params[i].byVal && arg->kind == ExprKind::Name && !arg->parenthesized &&
-            !IsConstant(arg->name)) {
+        if (byRef && arg->kind == ExprKind::Name && !IsConstant(arg->name)) {
             Cell cell = FindVariable(arg->name);
             if (!cell && !IsKnownNonVariable(arg->name) && !optionExplicit_) {
                 cell = DeclareVariable(arg->name);
@@ -868,9 +875,44 @@ Variant Interpreter::CallProcedure(const Callable& callable, const std::vector<E
                 continue;
             }
         }
+        if (byRef && arg->kind == ExprKind::Call && arg->object->kind == ExprKind::Name) {
+            Cell array = FindVariable(arg->object->name);
+            if (array && array->IsArray()) {
+                std::vector<std::int32_t> subscripts;
+                for (const auto& index : arg->args) {
+                    if (!index) {
+                        throw Error(err::kSubscript);
+                    }
+                    subscripts.push_back(Eval(*index).ToLong());
+                }
+                const ArrayData& data = *array->ArrayValue();
+                auto value = std::make_shared<Variant>(data.items[data.Offset(subscripts)]);
+                cells.push_back(value);
+                writeBacks.push_back({std::move(array), std::move(subscripts), std::move(value)});
+                continue;
+            }
+        }
         cells.push_back(std::make_shared<Variant>(Eval(*arg)));
     }
-    return Invoke(proc, std::move(cells), callable.self);
+    Variant result = Invoke(proc, std::move(cells), callable.self);
+    for (auto& back : writeBacks) {
+        // The procedure may have resized or replaced the array: write back only
+        // where the element still exists.
+        if (back.array->IsArray()) {
+            ArrayData& data = back.array->MutableArray();
+            if (data.upper.size() == back.subscripts.size()) {
+                bool inside = true;
+                for (std::size_t d = 0; d < data.upper.size(); ++d) {
+                    inside =
+                        inside && back.subscripts[d] >= 0 && back.subscripts[d] <= data.upper[d];
+                }
+                if (inside) {
+                    data.items[data.Offset(back.subscripts)] = std::move(*back.value);
+                }
+            }
+        }
+    }
+    return result;
 }
 
 Variant Interpreter::Invoke(const Procedure& proc, std::vector<Cell> cells,

@@ -575,8 +575,8 @@ std::shared_ptr<ArrayData> ArrayData::Make(const std::vector<std::int32_t>& uppe
 }
 
 std::size_t ArrayData::Offset(const std::vector<std::int32_t>& subscripts) const {
-    if (subscripts.size() != upper.size()) {
-        throw ScriptException(err::kSubscript);
+    if (upper.empty() || subscripts.size() != upper.size()) {
+        throw ScriptException(err::kSubscript); // also an array never sized (Dim a())
     }
     std::size_t offset = 0;
     std::size_t stride = 1;

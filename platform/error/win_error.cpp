@@ -222,6 +222,8 @@ constexpr std::array kTexts{
     CodeText{1156, "An error occurred in sending the command to the application."},
     CodeText{1157, "One of the library files needed to run this application cannot be found."},
     CodeText{1223, "The operation was canceled by the user."},
+    CodeText{1311, "There are currently no logon servers available to service the logon "
+                   "request."},
     CodeText{1314, "A required privilege is not held by the client."},
     CodeText{1317, "The specified account does not exist."},
     CodeText{1326, "The user name or password is incorrect."},
@@ -237,6 +239,7 @@ constexpr std::array kTexts{
                    "this computer."},
     CodeText{1400, "Invalid window handle."},
     CodeText{1460, "This operation returned because the timeout period expired."},
+    CodeText{1793, "The user's account has expired."},
     CodeText{1907, "The user's password must be changed before signing in."},
     CodeText{1909, "The referenced account is currently locked out and may not be logged on to."},
     CodeText{1921, "The name of the file cannot be resolved by the system."},

@@ -40,7 +40,10 @@ protected:
             host_.PumpFor(milliseconds(0));
             const auto lines = host_.Lines();
             for (; seen_ < lines.size(); ++seen_) {
-                if (lines[seen_] == "tick") { // the job's own line, not its trigger line
+                // The job's own line, not its trigger line (which names "ticker").
+                const std::string& line = lines[seen_];
+                if (line.find("tick") != std::string::npos &&
+                    line.find("ticker") == std::string::npos) {
                     ticks_.push_back(Clock::now());
                 }
             }

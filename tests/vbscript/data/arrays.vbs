@@ -112,6 +112,12 @@ Dim empty2()
 x = UBound(empty2)
 Check Err.Number = 9, "UBound of an unsized array"
 Err.Clear
+x = empty2()
+Check Err.Number = 9, "an unsized array has no elements"
+Err.Clear
+empty2() = 1
+Check Err.Number = 9, "nor can one be assigned"
+Err.Clear
 ReDim huge(100000000)
 Check Err.Number = 7, "a huge array is Out of memory, not a crash"
 Err.Clear

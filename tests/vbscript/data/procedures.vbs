@@ -83,6 +83,14 @@ Dim p, q : p = "p" : q = "q"
 Swap p, q
 Check p = "q" And q = "p", "two ByRef arguments"
 
+Dim arr(2) : arr(1) = 1
+AddOne arr(1)
+Check arr(1) = 2, "an array element passes by reference"
+AddOne (arr(1))
+Check arr(1) = 2, "an array element in parentheses passes by value"
+AddOneByVal arr(1)
+Check arr(1) = 2, "an array element to ByVal"
+
 Function UsesLater()
     later = 5
     UsesLater = later
