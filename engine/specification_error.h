@@ -1,4 +1,4 @@
-// How the parsers of time and skip specifications report a bad specification: the
+// How the parsers of time and skip statements report a bad expression: the
 // message as an output line, then event 2000 with 1003 so that the host learns that
 // a script failed. Any thread that may post to the session's host.
 #pragma once

@@ -1,5 +1,5 @@
 // A time statement: -start, -stop, -suspend, -resume, or the match statement of an
-// "-action -match". Its specification sets the next time, an increment (repeating
+// "-action -match". Its expression sets the next time, an increment (repeating
 // starts), a constrain window, flags, or cron fields with their state.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Evaluating a time specification into a time statement's fields.
+// Evaluating a time expression into a time statement's fields.
 //
 // The options are walked left to right from "now"; each takes its own tokens. The
 // next time is rebuilt from scratch at every evaluation, while the increment and

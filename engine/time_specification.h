@@ -1,4 +1,4 @@
-// Time specifications of -start, -stop, -suspend, -resume and "-action -match":
+// Time expressions of -start, -stop, -suspend, -resume and "-action -match":
 // evaluation into a time statement's fields, the test against the current time,
 // rescheduling of repeating starts, cron statements, and skip statements.
 //

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes through everything a job script goes through: the split
 // into job and script text, the block parser with every statement, expansion and
-// tokenising, time specifications, the time tests a scheduler pass makes (start,
+// tokenising, time expressions, the time tests a scheduler pass makes (start,
 // stop, suspend and resume, cron, skip days), a time change, the core dump of the
 // resulting queue, and then a few scheduler ticks that run the jobs' actions.
 //

@@ -1,5 +1,5 @@
-// Evaluating time specifications into a statement's next time, increment,
-// constrain window and flags, and the errors a bad specification reports.
+// Evaluating time expressions into a statement's next time, increment,
+// constrain window and flags, and the errors a bad expression reports.
 #include "timespec_fixture.h"
 
 #include "engine/time_specification.h"

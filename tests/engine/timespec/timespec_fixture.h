@@ -1,4 +1,4 @@
-// Fixture for the time-specification tests: a session record whose host window
+// Fixture for the time-expression tests: a session record whose host window
 // lives on the test thread (so that printed lines and posted events can be read
 // back), a settable wall clock in UTC, and helpers that evaluate statement texts.
 #pragma once
