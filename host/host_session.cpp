@@ -1,6 +1,7 @@
 #include "host/host_session.h"
 
 #include "obrenta/host.h"
+#include "platform/lifetime/unique_fd.h"
 
 #include <cerrno>
 #include <chrono>
@@ -15,23 +16,6 @@ namespace {
 
 constexpr const char* kWindowClass = "ObrentaHostWindow";
 constexpr std::uint32_t kCookie = 0x0B0B;
-
-// A descriptor closed at the end of its scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Arms a real-time timer far in the future that the kernel cancels when the system
 // clock is set, which is how a clock change is noticed.
@@ -89,7 +73,7 @@ void HostSession::Run(const StopConditions& stop) {
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
-    Descriptor signalFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
+    ob::UniqueFd signalFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
     const std::uint32_t signalWatch =
         signalFd.Get() < 0 ? 0 : msg::AddFdWatch(signalFd.Get(), [fd = signalFd.Get()] {
             signalfd_siginfo info;
@@ -98,7 +82,7 @@ void HostSession::Run(const StopConditions& stop) {
             msg::PostQuitMessage(0);
         });
 
-    Descriptor clockFd(::timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC | TFD_NONBLOCK));
+    ob::UniqueFd clockFd(::timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC | TFD_NONBLOCK));
     std::uint32_t clockWatch = 0;
     if (clockFd.Get() >= 0) {
         ArmClockWatch(clockFd.Get());

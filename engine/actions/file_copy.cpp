@@ -1,5 +1,7 @@
 #include "engine/actions/file_copy.h"
 
+#include "platform/lifetime/unique_fd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
@@ -9,30 +11,6 @@
 
 namespace ob::engine {
 namespace {
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    /// Closes now; 0 or the errno of a failed close (a late write error).
-    int Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int fd_;
-};
 
 // Removes the temporary file unless it was handed over to the target's name.
 class TemporaryName {
@@ -119,7 +97,7 @@ int Publish(const std::string& temporary, const std::string& target, bool replac
 
 int CopyRegularFile(const std::string& source, const std::string& target, bool replace) {
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
-    UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    ob::UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!in.Valid()) {
         return errno;
     }
@@ -152,7 +130,7 @@ int CopyRegularFile(const std::string& source, const std::string& target, bool r
     }
 
     std::string pattern = DirectoryOf(target) + ".obrenta-copy.XXXXXX";
-    UniqueFd out(::mkostemp(pattern.data(), O_CLOEXEC));
+    ob::UniqueFd out(::mkostemp(pattern.data(), O_CLOEXEC));
     if (!out.Valid()) {
         return errno;
     }

@@ -1,5 +1,6 @@
 // The private profile file (see profile_file.h).
 #include "engine/variables/profile_file.h"
+#include "platform/lifetime/unique_fd.h"
 #include "platform/text/ascii_case.h"
 
 #include "platform/registry/registry.h"
@@ -19,30 +20,6 @@
 
 namespace ob::vars {
 namespace {
-
-// A file descriptor closed by its destructor.
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return fd_; }
-    /// Closes now and reports whether the close succeeded.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -128,7 +105,7 @@ std::string EncodeValue(std::string_view value) {
 // Reads the whole file. Nothing (and errno set) when it cannot be read; an absent
 // file reads as empty when `missingIsEmpty`.
 std::optional<std::string> ReadAll(const std::filesystem::path& path, bool missingIsEmpty) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    ob::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0) {
         if (errno == ENOENT && missingIsEmpty) {
             return std::string();
@@ -186,7 +163,7 @@ bool WriteAllTo(int fd, const std::string& content) {
 // flushed to disk and renamed over the old one, keeping the old file's permissions.
 bool ReplaceFile(const std::filesystem::path& path, const std::string& content) {
     std::string pattern = path.string() + ".XXXXXX";
-    UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+    ob::UniqueFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (fd.Get() < 0) {
         return false;
     }
@@ -194,12 +171,12 @@ bool ReplaceFile(const std::filesystem::path& path, const std::string& content) 
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0600;
     const bool written =
         ::fchmod(fd.Get(), mode) == 0 && WriteAllTo(fd.Get(), content) && ::fsync(fd.Get()) == 0;
-    if (!fd.Close() || !written || ::rename(pattern.c_str(), path.c_str()) != 0) {
+    if (fd.Close() != 0 || !written || ::rename(pattern.c_str(), path.c_str()) != 0) {
         ::unlink(pattern.c_str());
         return false;
     }
     // Make the rename itself durable; a failure here leaves the new content in place.
-    UniqueFd dir(::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    ob::UniqueFd dir(::open(path.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() >= 0) {
         ::fsync(dir.Get());
     }
@@ -342,7 +319,7 @@ bool ProfileFile::Write(std::string_view section, const char* entry, const char*
     std::error_code ignored;
     std::filesystem::create_directories(path_.parent_path(), ignored);
     const std::string lockPath = path_.string() + ".lock";
-    UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    ob::UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (lock.Get() < 0) {
         return false;
     }

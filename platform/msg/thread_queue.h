@@ -9,8 +9,8 @@
 // never lost: the state it announced is still in the queue.
 #pragma once
 
+#include "platform/lifetime/unique_fd.h"
 #include "platform/msg/message.h"
-#include "platform/msg/owned_fd.h"
 
 #include <atomic>
 #include <chrono>
@@ -109,7 +109,7 @@ private:
     };
 
     const ThreadId owner_;
-    OwnedFd wake_;
+    ob::UniqueFd wake_;
     mutable std::mutex mutex_;
     bool closed_ = false;
     std::deque<Message> posted_;

@@ -1,5 +1,7 @@
 #include "platform/process/spawn_child.h"
 
+#include "platform/lifetime/unique_fd.h"
+
 #include "platform/error/win_error.h"
 
 #include <cerrno>
@@ -58,24 +60,6 @@ public:
 private:
     posix_spawnattr_t attributes_{};
     bool ok_ = false;
-};
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { Close(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    void Close() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-
-private:
-    int fd_;
 };
 
 std::uint32_t SpawnPlain(const SpawnRequest& request, pid_t& pid) {
@@ -166,16 +150,16 @@ std::uint32_t SpawnPlain(const SpawnRequest& request, pid_t& pid) {
 std::uint32_t SpawnForked(const SpawnRequest& request, pid_t& pid) {
     std::vector<char*> argv = Pointers(request.arguments);
     std::vector<char*> envp = Pointers(request.environment);
-    Descriptor devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
-    if (devNull.get() < 0) {
+    ob::UniqueFd devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
+    if (devNull.Get() < 0) {
         return error::FromErrno(errno);
     }
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         return error::FromErrno(errno);
     }
-    Descriptor readEnd(fds[0]);
-    Descriptor writeEnd(fds[1]);
+    ob::UniqueFd readEnd(fds[0]);
+    ob::UniqueFd writeEnd(fds[1]);
 
     // No handler of ours may run in the child before it resets them.
     sigset_t all;
@@ -184,7 +168,7 @@ std::uint32_t SpawnForked(const SpawnRequest& request, pid_t& pid) {
     ::pthread_sigmask(SIG_SETMASK, &all, &previous);
     const pid_t child = ::fork();
     if (child == 0) {
-        RunChild(request, devNull.get(), writeEnd.get(), argv.data(), envp.data());
+        RunChild(request, devNull.Get(), writeEnd.Get(), argv.data(), envp.data());
     }
     const int forkError = errno;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -195,7 +179,7 @@ std::uint32_t SpawnForked(const SpawnRequest& request, pid_t& pid) {
     int childError = 0;
     ssize_t got;
     do {
-        got = ::read(readEnd.get(), &childError, sizeof childError);
+        got = ::read(readEnd.Get(), &childError, sizeof childError);
     } while (got < 0 && errno == EINTR);
     if (got == static_cast<ssize_t>(sizeof childError)) {
         // The child never reached the program: collect it here.
