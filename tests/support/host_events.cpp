@@ -43,9 +43,24 @@ std::vector<std::string> OutputLines(const std::vector<HostEvent>& events) {
 
 std::size_t CountEvents(const std::vector<HostEvent>& events, std::uint32_t code,
                         std::uintptr_t data) {
-    return static_cast<std::size_t>(std::count_if(events.begin(), events.end(), [&](const HostEvent& e) {
-        return e.code == code && e.data == data;
-    }));
+    return static_cast<std::size_t>(
+        std::count_if(events.begin(), events.end(),
+                      [&](const HostEvent& e) { return e.code == code && e.data == data; }));
+}
+
+std::vector<std::string> HostLineReader::Read() {
+    std::vector<std::string> lines;
+    for (const HostEvent& e : TakeHostEvents()) {
+        if (e.code == OB_EV_TEXT) {
+            partial_ += e.text;
+        } else if (e.code == OB_EV_EOL) {
+            lines.push_back(std::move(partial_));
+            partial_.clear();
+        } else if (e.code == OB_EV_NOTIFY && e.data == OB_NOTIFY_SCRIPT_ERROR) {
+            ++scriptErrors_;
+        }
+    }
+    return lines;
 }
 
 } // namespace ob::test

@@ -28,4 +28,16 @@ std::vector<std::string> OutputLines(const std::vector<HostEvent>& events);
 std::size_t CountEvents(const std::vector<HostEvent>& events, std::uint32_t code,
                         std::uintptr_t data = 0);
 
+/// Reads output lines across calls: a line whose end has not arrived yet is kept
+/// for the next Read(). Also counts the 2000/1003 script-error reports.
+class HostLineReader {
+public:
+    std::vector<std::string> Read();
+    std::size_t ScriptErrors() const { return scriptErrors_; }
+
+private:
+    std::string partial_;
+    std::size_t scriptErrors_ = 0;
+};
+
 } // namespace ob::test

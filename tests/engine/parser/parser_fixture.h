@@ -6,6 +6,7 @@
 #include "engine/engine_session.h"
 #include "engine/job.h"
 #include "engine/job_parser.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -32,9 +33,9 @@ protected:
     int Parse(engine::Job& job, std::string_view text);
 
     /// Takes every event posted so far off the host queue; returns the output lines.
-    std::vector<std::string> Lines();
+    std::vector<std::string> Lines() { return reader_.Read(); }
     /// Script-error events (2000 with 1003) taken off the queue by Lines() so far.
-    std::size_t ScriptErrors() const { return scriptErrors_; }
+    std::size_t ScriptErrors() const { return reader_.ScriptErrors(); }
 
     std::size_t QueuedJobs() const { return session.jobs.Size(); }
     engine::Job& Queued(std::size_t index) const { return *session.jobs.At(index); }
@@ -47,8 +48,7 @@ protected:
 private:
     ScratchDir dir_;
     msg::Hwnd window_ = 0;
-    std::size_t scriptErrors_ = 0;
-    std::string partial_;
+    HostLineReader reader_;
 };
 
 } // namespace ob::test

@@ -78,23 +78,4 @@ std::unique_ptr<engine::timeAtom> TimeSpecTest::Evaluated(std::string_view text,
     return statement;
 }
 
-std::vector<std::string> TimeSpecTest::Lines() {
-    std::vector<std::string> lines;
-    const std::uint32_t eventMessage = host::EventMessage();
-    msg::Message m;
-    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
-        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-        if (event->code == OB_EV_TEXT) {
-            partial_ += reinterpret_cast<const char*>(event->data);
-        } else if (event->code == OB_EV_EOL) {
-            lines.push_back(partial_);
-            partial_.clear();
-        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_SCRIPT_ERROR) {
-            ++scriptErrors_;
-        }
-        engine::ReleaseEvent(event);
-    }
-    return lines;
-}
-
 } // namespace ob::test

@@ -7,6 +7,7 @@
 #include "engine/job.h"
 #include "engine/time_atom.h"
 #include "platform/time/ole_date.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -40,9 +41,9 @@ protected:
                                                 std::uint32_t kind = engine::KIND_START);
 
     /// Takes every event posted so far off the host queue; returns the output lines.
-    std::vector<std::string> Lines();
+    std::vector<std::string> Lines() { return reader_.Read(); }
     /// Script-error events (2000 with 1003) taken off the queue by Lines() so far.
-    std::size_t ScriptErrors() const { return scriptErrors_; }
+    std::size_t ScriptErrors() const { return reader_.ScriptErrors(); }
 
     EngineSession session;
     engine::Job job{datetime::OleDate::FromParts(2024, 1, 1)};
@@ -50,8 +51,7 @@ protected:
 private:
     ScratchDir dir_;
     msg::Hwnd window_ = 0;
-    std::size_t scriptErrors_ = 0;
-    std::string partial_;
+    HostLineReader reader_;
 };
 
 } // namespace ob::test

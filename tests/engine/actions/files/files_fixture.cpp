@@ -1,5 +1,7 @@
 #include "files_fixture.h"
 
+#include "support/fixed_clock.h"
+
 #include "engine/action_atom.h"
 #include "engine/event_poster.h"
 #include "engine/variables/variable_manager.h"
@@ -18,14 +20,6 @@
 #include <sys/stat.h>
 
 namespace ob::test {
-namespace {
-
-std::chrono::system_clock::time_point FixedNow() {
-    return std::chrono::system_clock::from_time_t(FilesTest::Now());
-}
-
-} // namespace
-
 std::time_t FilesTest::Now() {
     std::tm parts{};
     parts.tm_year = 95;
@@ -111,9 +105,6 @@ std::vector<std::string> FilesTest::Listing(const std::string& directory) {
 std::optional<std::string> FilesTest::Var(const std::string& name) {
     return vars::MainStore().Get(nullptr, name.c_str(), vars::ENV_TRANSIENT);
 }
-
-
-
 
 void FilesTest::ExpectFatal(int outcome, const std::string& message) {
     EXPECT_EQ(outcome, engine::OUTCOME_FATAL);

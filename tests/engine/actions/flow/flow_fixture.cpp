@@ -1,5 +1,7 @@
 #include "flow_fixture.h"
 
+#include "support/fixed_clock.h"
+
 #include "engine/action_atom.h"
 #include "engine/actions/statement_executor.h"
 #include "engine/event_poster.h"
@@ -18,23 +20,6 @@
 #include <fstream>
 
 namespace ob::test {
-namespace {
-
-// Tuesday, March 14, 1995 12:41:29 local time.
-std::chrono::system_clock::time_point FixedNow() {
-    std::tm parts{};
-    parts.tm_year = 95;
-    parts.tm_mon = 2;
-    parts.tm_mday = 14;
-    parts.tm_hour = 12;
-    parts.tm_min = 41;
-    parts.tm_sec = 29;
-    parts.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&parts));
-}
-
-} // namespace
-
 void FlowTest::SetUp() {
     UseScratchStores(dir_);
     SetOutputLevel("0");
@@ -103,20 +88,9 @@ int FlowTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
 
 Output FlowTest::Take() {
     Output output;
-    const std::uint32_t eventMessage = host::EventMessage();
-    msg::Message m;
-    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
-        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-        if (event->code == OB_EV_TEXT) {
-            partial_ += reinterpret_cast<const char*>(event->data);
-        } else if (event->code == OB_EV_EOL) {
-            output.lines.push_back(partial_);
-            partial_.clear();
-        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_SCRIPT_ERROR) {
-            ++output.scriptErrors;
-        }
-        engine::ReleaseEvent(event);
-    }
+    const std::size_t errorsBefore = reader_.ScriptErrors();
+    output.lines = reader_.Read();
+    output.scriptErrors = reader_.ScriptErrors() - errorsBefore;
     return output;
 }
 

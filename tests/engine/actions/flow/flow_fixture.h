@@ -8,6 +8,7 @@
 #include "engine/actions/action_context.h"
 #include "engine/engine_session.h"
 #include "engine/job.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ private:
     ScratchDir dir_;
     msg::Hwnd window_ = 0;
     int files_ = 0;
-    std::string partial_;
+    HostLineReader reader_;
 };
 
 } // namespace ob::test

@@ -1,5 +1,7 @@
 #include "host_fixture.h"
 
+#include "support/fixed_clock.h"
+
 #include "engine/action_atom.h"
 #include "engine/actions/action_context.h"
 #include "engine/actions/statement_executor.h"
@@ -19,23 +21,6 @@
 #include <fstream>
 
 namespace ob::test {
-namespace {
-
-// Tuesday, March 14, 1995 12:41:29 local time.
-std::chrono::system_clock::time_point FixedNow() {
-    std::tm parts{};
-    parts.tm_year = 95;
-    parts.tm_mon = 2;
-    parts.tm_mday = 14;
-    parts.tm_hour = 12;
-    parts.tm_min = 41;
-    parts.tm_sec = 29;
-    parts.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&parts));
-}
-
-} // namespace
-
 void HostDirectiveTest::SetUp() {
     UseScratchStores(dir_);
     SetOutputLevel("0");
@@ -92,9 +77,6 @@ int HostDirectiveTest::Call(int (*handler)(engine::ActionContext&), engine::Job&
     engine::ActionContext context{session, nullptr, statement, job, words};
     return handler(context);
 }
-
-
-
 
 bool HostDirectiveTest::HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
