@@ -1,5 +1,6 @@
 #include "vbscript/builtins.h"
 
+#include "vbscript/class_registry.h"
 #include "vbscript/interpreter.h"
 #include "vbscript/object.h"
 
@@ -904,9 +905,7 @@ Variant MsgBox(Interpreter& in, Args& a) {
 }
 
 Variant CreateObject(Interpreter&, Args& a) {
-    ScriptException e(err::kCannotCreate);
-    e.description += ": '" + a[0].ToString() + "'";
-    throw e;
+    return Variant::FromObject(CreateObjectByProgId(a[0].ToString()));
 }
 
 // A procedure held as a value (GetRef): calling its default member calls it.
