@@ -1,9 +1,10 @@
 #include "host/vbs_command.h"
 
-#include "vbscript/object.h"
+#include "host/wscript_object.h"
+
 #include "vbscript/vbscript_control.h"
 
-#include "platform/text/ascii_case.h"
+#include "platform/lifetime/unique_fd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,128 +22,17 @@ namespace ob::host {
 
 namespace {
 
-using vbscript::InvokeKind;
-using vbscript::ScriptException;
-using vbscript::Variant;
-namespace err = vbscript::err;
-
 constexpr std::uintmax_t kMaxScriptSize = 64u * 1024 * 1024;
-
-bool Is(std::string_view name, std::string_view member) {
-    return text::EqualsIgnoringCase(name, member);
-}
-
-// WScript.Arguments: Count, Length, Item(i) (also the default member), For Each.
-class ArgumentList final : public vbscript::Object {
-public:
-    explicit ArgumentList(std::vector<std::string> args) : args_(std::move(args)) {}
-    std::string TypeName() const override { return "Object"; }
-
-    Variant Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) override {
-        if (kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef) {
-            throw ScriptException(err::kNoSuchMember);
-        }
-        if (Is(name, "count") || Is(name, "length")) {
-            if (!args.empty()) {
-                throw ScriptException(err::kWrongArguments);
-            }
-            return Variant::Long(static_cast<std::int32_t>(args_.size()));
-        }
-        if (name.empty() || Is(name, "item")) {
-            if (args.size() != 1) {
-                throw ScriptException(err::kWrongArguments);
-            }
-            const std::int32_t index = args[0].ToLong();
-            if (index < 0 || static_cast<std::size_t>(index) >= args_.size()) {
-                throw ScriptException(err::kSubscript);
-            }
-            return Variant::String(args_[static_cast<std::size_t>(index)]);
-        }
-        throw ScriptException(err::kNoSuchMember);
-    }
-
-    bool Enumerate(std::vector<Variant>& items) override {
-        for (const auto& a : args_) {
-            items.push_back(Variant::String(a));
-        }
-        return true;
-    }
-
-private:
-    std::vector<std::string> args_;
-};
-
-// The WScript object of the command-line runner.
-class WScriptObject final : public vbscript::Object {
-public:
-    WScriptObject(std::ostream& out, std::string fullName, std::vector<std::string> args)
-        : out_(out), fullName_(std::move(fullName)),
-          arguments_(std::make_shared<ArgumentList>(std::move(args))) {}
-    std::string TypeName() const override { return "Object"; }
-
-    Variant Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) override {
-        if (kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef) {
-            throw ScriptException(err::kNoSuchMember);
-        }
-        if (Is(name, "echo")) {
-            std::string line;
-            for (std::size_t i = 0; i < args.size(); ++i) {
-                if (i > 0) {
-                    line += ' ';
-                }
-                line += args[i].IsNull() ? std::string("Null") : args[i].ToString();
-            }
-            out_ << line << '\n';
-            out_.flush();
-            return {};
-        }
-        if (Is(name, "quit")) {
-            if (args.size() > 1) {
-                throw ScriptException(err::kWrongArguments);
-            }
-            throw vbscript::QuitRequest{args.empty() || args[0].IsEmpty() ? 0 : args[0].ToLong()};
-        }
-        if (!args.empty() && !Is(name, "arguments")) {
-            throw ScriptException(err::kWrongArguments);
-        }
-        if (Is(name, "arguments")) {
-            if (!args.empty()) {
-                std::vector<Variant> index = args;
-                return arguments_->Invoke("", InvokeKind::Method, index);
-            }
-            return Variant::FromObject(arguments_);
-        }
-        if (Is(name, "scriptname")) {
-            return Variant::String(std::filesystem::path(fullName_).filename().string());
-        }
-        if (Is(name, "scriptfullname")) {
-            return Variant::String(fullName_);
-        }
-        if (Is(name, "name")) {
-            return Variant::String("obrenta");
-        }
-        throw ScriptException(err::kNoSuchMember);
-    }
-
-private:
-    std::ostream& out_;
-    std::string fullName_;
-    std::shared_ptr<ArgumentList> arguments_;
-};
 
 bool ReadScript(const std::string& path, std::string& text, std::ostream& err) {
     // Non-blocking, so that a FIFO is refused at once instead of waiting for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.Valid()) {
         err << "obrenta vbs: cannot read " << path << "\n";
         return false;
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         err << "obrenta vbs: cannot read " << path << "\n";
         return false;
     }
@@ -152,7 +43,7 @@ bool ReadScript(const std::string& path, std::string& text, std::ostream& err) {
     text.clear();
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -189,7 +80,11 @@ int RunVbsCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
 
     vbscript::VBScriptControl control;
     control.SetOutput(&out);
-    control.AddObject("WScript", std::make_shared<WScriptObject>(out, fullName, std::move(args)));
+    std::error_code noProgram;
+    const std::string programPath =
+        std::filesystem::read_symlink("/proc/self/exe", noProgram).string();
+    control.AddObject("WScript", std::make_shared<WScriptObject>(std::cin, out, err, fullName,
+                                                                 programPath, std::move(args)));
     if (!control.AddCode(source)) {
         const vbscript::ScriptError& e = control.Error();
         err << path << "(" << e.line << ") " << e.source << ": " << e.description << " ("

@@ -116,6 +116,30 @@ TEST(VbsCommand, CompileErrorIsReportedWithItsLine) {
         << r.output;
 }
 
+TEST(VbsCommand, StandardStreamsAndNamedArguments) {
+    TempScript input("one\r\ntwo\nthree");
+    TempScript script(
+        "WScript.StdOut.Write \"[\" & WScript.StdIn.ReadLine & \"|\" & WScript.StdIn.ReadLine\n"
+        "WScript.StdOut.WriteLine \"|\" & WScript.StdIn.ReadAll & \"]\"\n"
+        "WScript.StdErr.WriteLine \"to stderr\"\n"
+        "WScript.StdOut.WriteLine WScript.StdIn.AtEndOfStream\n"
+        "Set named = WScript.Arguments.Named\n"
+        "WScript.Echo named.Count, named(\"name\"), IsEmpty(named(\"flag\")), "
+        "named.Exists(\"FLAG\"), WScript.Arguments.Unnamed.Count, "
+        "WScript.Arguments.Unnamed(0), WScript.Arguments.Count\n"
+        "On Error Resume Next\n"
+        "WScript.StdIn.ReadLine : WScript.Echo Err.Number : Err.Clear\n"
+        "WScript.StdOut.ReadLine : WScript.Echo Err.Number : Err.Clear\n"
+        "WScript.StdIn.Write \"x\" : WScript.Echo Err.Number : Err.Clear\n"
+        "WScript.Sleep -1 : WScript.Echo Err.Number : Err.Clear\n"
+        "WScript.Echo TypeName(WScript.CreateObject(\"Scripting.Dictionary\"))\n");
+    const RunResult r =
+        RunObrenta("'" + script.Path() + "' /flag /name:val plain < '" + input.Path() + "'");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output, "[one|two|three]\nto stderr\nTrue\n2 val True True 1 plain 3\n"
+                        "62\n54\n54\n5\nDictionary\n");
+}
+
 TEST(VbsCommand, MissingFileFails) {
     EXPECT_EQ(RunObrenta("/nonexistent/script.vbs").status, 1);
 }
