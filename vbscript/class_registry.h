@@ -33,7 +33,7 @@ OB_VBSCRIPT_API void RegisterBuiltinClass(std::string_view progId, ObjectFactory
 /// A new object of the class registered under the ProgID. Throws ScriptException
 /// 429 ("ActiveX component can't create object") when no class answers to it.
 /// Called by the interpreter (CreateObject, New of a built-in class).
-std::shared_ptr<Object> CreateObjectByProgId(std::string_view progId);
+OB_VBSCRIPT_API std::shared_ptr<Object> CreateObjectByProgId(std::string_view progId);
 
 /// The entry point a class library exports under the name "DllGetClassObject":
 /// fills `object` with a new object of the class with that class id (text as
