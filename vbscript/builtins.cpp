@@ -1,13 +1,23 @@
 #include "vbscript/builtins.h"
 
+#include "vbscript/ansi_code_page.h"
+#include "vbscript/builtin_args.h"
+#include "vbscript/builtin_dates.h"
+#include "vbscript/builtin_environment.h"
+#include "vbscript/builtin_escape.h"
+#include "vbscript/builtin_format.h"
 #include "vbscript/class_registry.h"
 #include "vbscript/interpreter.h"
+#include "vbscript/letter_case.h"
 #include "vbscript/object.h"
+#include "vbscript/text_search.h"
+#include "vbscript/utf8_text.h"
 
 #include "platform/text/ascii_case.h"
 #include "platform/time/clock.h"
 #include "platform/time/ole_date.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -17,15 +27,10 @@ namespace ob::vbscript {
 
 namespace {
 
-using Args = std::vector<Variant>;
-
-ScriptException InvalidCall() {
-    return ScriptException(err::kInvalidCall);
-}
-
-bool Given(const Args& a, std::size_t i) {
-    return a.size() > i && !a[i].IsEmpty();
-}
+using builtin::Args;
+using builtin::Given;
+using builtin::InvalidCall;
+using builtin::Parts;
 
 bool AnyNull(const Args& a, std::size_t count) {
     for (std::size_t i = 0; i < count && i < a.size(); ++i) {
@@ -55,35 +60,28 @@ CompareMode Mode(const Args& a, std::size_t i) {
     return m == 1 ? CompareMode::Text : CompareMode::Binary;
 }
 
-// Position (0-based) of `what` in `text` from `from`, or npos.
+// Byte offset of the first match of `what` at or after byte `from`, or npos.
 std::size_t Find(std::string_view text, std::string_view what, std::size_t from, CompareMode mode) {
-    if (mode == CompareMode::Binary) {
-        return text.find(what, from);
-    }
-    if (what.size() > text.size()) {
-        return std::string_view::npos;
-    }
-    for (std::size_t i = from; i + what.size() <= text.size(); ++i) {
-        if (text::EqualsIgnoringCase(text.substr(i, what.size()), what)) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
+    return FindText(text, what, from, mode).begin;
 }
 
-std::size_t FindLast(std::string_view text, std::string_view what, std::size_t before,
-                     CompareMode mode) {
-    // The last match that ends at or before `before`.
-    if (what.size() > before) {
-        return std::string_view::npos;
-    }
-    for (std::size_t i = before - what.size() + 1; i-- > 0;) {
-        const std::string_view piece = text.substr(i, what.size());
-        if (mode == CompareMode::Binary ? piece == what : text::EqualsIgnoringCase(piece, what)) {
-            return i;
-        }
-    }
-    return std::string_view::npos;
+// Character positions: a text that is all ASCII counts its bytes directly.
+std::size_t CharCount(std::string_view text) {
+    return utf8::IsAscii(text) ? text.size() : utf8::Length(text);
+}
+
+std::size_t ByteOffsetOf(std::string_view text, std::size_t charIndex) {
+    return utf8::IsAscii(text) ? std::min(charIndex, text.size())
+                               : utf8::ByteOffset(text, charIndex);
+}
+
+std::size_t CharIndexOf(std::string_view text, std::size_t byteOffset) {
+    return utf8::IsAscii(text.substr(0, byteOffset)) ? byteOffset
+                                                     : utf8::CharIndex(text, byteOffset);
+}
+
+std::int32_t Position(std::size_t charIndex) {
+    return static_cast<std::int32_t>(charIndex) + 1;
 }
 
 Variant MakeStringArray(std::vector<std::string> parts) {
@@ -94,21 +92,13 @@ Variant MakeStringArray(std::vector<std::string> parts) {
     return Variant::FromArray(std::move(array));
 }
 
-datetime::DateParts Parts(const Variant& v) {
-    datetime::DateParts parts;
-    if (!datetime::OleDate(v.ToDate()).GetParts(parts)) {
-        throw ScriptException(err::kTypeMismatch);
-    }
-    return parts;
-}
-
 // ---- strings ----
 
 Variant Len(Interpreter&, Args& a) {
     if (a[0].IsNull()) {
         return Variant::Null();
     }
-    return Variant::Long(static_cast<std::int32_t>(a[0].ToString().size()));
+    return Variant::Long(static_cast<std::int32_t>(CharCount(a[0].ToString())));
 }
 
 Variant Left(Interpreter&, Args& a) {
@@ -116,7 +106,8 @@ Variant Left(Interpreter&, Args& a) {
     if (a[0].IsNull()) {
         return Variant::Null();
     }
-    return Variant::String(a[0].ToString().substr(0, static_cast<std::size_t>(n)));
+    const std::string s = a[0].ToString();
+    return Variant::String(s.substr(0, ByteOffsetOf(s, static_cast<std::size_t>(n))));
 }
 
 Variant Right(Interpreter&, Args& a) {
@@ -125,8 +116,9 @@ Variant Right(Interpreter&, Args& a) {
         return Variant::Null();
     }
     const std::string s = a[0].ToString();
-    const std::size_t count = std::min(s.size(), static_cast<std::size_t>(n));
-    return Variant::String(s.substr(s.size() - count));
+    const std::size_t length = CharCount(s);
+    const std::size_t count = std::min(length, static_cast<std::size_t>(n));
+    return Variant::String(s.substr(ByteOffsetOf(s, length - count)));
 }
 
 Variant Mid(Interpreter&, Args& a) {
@@ -141,7 +133,10 @@ Variant Mid(Interpreter&, Args& a) {
     }
     const std::string s = a[0].ToString();
     const std::size_t from = static_cast<std::size_t>(start) - 1;
-    return Variant::String(from >= s.size() ? std::string() : s.substr(from, length));
+    if (utf8::IsAscii(s)) {
+        return Variant::String(from >= s.size() ? std::string() : s.substr(from, length));
+    }
+    return Variant::String(std::string(utf8::Substr(s, from, length)));
 }
 
 Variant InStr(Interpreter&, Args& a) {
@@ -169,14 +164,14 @@ Variant InStr(Interpreter&, Args& a) {
     const std::string h = hay.ToString();
     const std::string n = needle.ToString();
     const CompareMode mode = Mode(a, first + 2);
-    if (static_cast<std::size_t>(start) > h.size()) {
+    if (static_cast<std::size_t>(start) > CharCount(h)) {
         return Variant::Long(0);
     }
     if (n.empty()) {
         return Variant::Long(start);
     }
-    const std::size_t at = Find(h, n, static_cast<std::size_t>(start) - 1, mode);
-    return Variant::Long(at == std::string::npos ? 0 : static_cast<std::int32_t>(at) + 1);
+    const std::size_t at = Find(h, n, ByteOffsetOf(h, static_cast<std::size_t>(start) - 1), mode);
+    return Variant::Long(at == std::string::npos ? 0 : Position(CharIndexOf(h, at)));
 }
 
 Variant InStrRev(Interpreter&, Args& a) {
@@ -189,17 +184,19 @@ Variant InStrRev(Interpreter&, Args& a) {
     if (start == 0 || start < -1) {
         throw InvalidCall();
     }
+    const std::size_t length = CharCount(h);
     if (start == -1) {
-        start = static_cast<std::int32_t>(h.size());
+        start = static_cast<std::int32_t>(length);
     }
-    if (static_cast<std::size_t>(start) > h.size()) {
+    if (static_cast<std::size_t>(start) > length) {
         return Variant::Long(0);
     }
     if (n.empty()) {
         return Variant::Long(start);
     }
-    const std::size_t at = FindLast(h, n, static_cast<std::size_t>(start), Mode(a, 3));
-    return Variant::Long(at == std::string::npos ? 0 : static_cast<std::int32_t>(at) + 1);
+    const TextMatch match =
+        FindLastText(h, n, ByteOffsetOf(h, static_cast<std::size_t>(start)), Mode(a, 3));
+    return Variant::Long(match.Found() ? Position(CharIndexOf(h, match.begin)) : 0);
 }
 
 Variant Replace(Interpreter&, Args& a) {
@@ -215,11 +212,12 @@ Variant Replace(Interpreter&, Args& a) {
         throw InvalidCall();
     }
     const CompareMode mode = Mode(a, 5);
-    if (static_cast<std::size_t>(start) > s.size()) {
+    if (static_cast<std::size_t>(start) > CharCount(s)) {
         return Variant::String("");
     }
     // The result starts at `start`, as the language's Replace does.
-    const std::string_view rest = std::string_view(s).substr(static_cast<std::size_t>(start) - 1);
+    const std::string_view rest =
+        std::string_view(s).substr(ByteOffsetOf(s, static_cast<std::size_t>(start) - 1));
     if (find.empty() || count == 0) {
         return Variant::String(std::string(rest));
     }
@@ -227,16 +225,16 @@ Variant Replace(Interpreter&, Args& a) {
     std::size_t pos = 0;
     std::int32_t done = 0;
     while (count == -1 || done < count) {
-        const std::size_t at = Find(rest, find, pos, mode);
-        if (at == std::string_view::npos) {
+        const TextMatch match = FindText(rest, find, pos, mode);
+        if (!match.Found()) {
             break;
         }
-        out.append(rest.substr(pos, at - pos));
+        out.append(rest.substr(pos, match.begin - pos));
         out.append(with);
         if (out.size() > kMaxStringLength) {
             throw ScriptException(err::kOutOfMemory);
         }
-        pos = at + find.size();
+        pos = match.end;
         ++done;
     }
     out.append(rest.substr(pos));
@@ -264,12 +262,12 @@ Variant Split(Interpreter&, Args& a) {
     }
     std::size_t pos = 0;
     while (limit == -1 || static_cast<std::int32_t>(parts.size()) < limit - 1) {
-        const std::size_t at = Find(s, delimiter, pos, mode);
-        if (at == std::string::npos) {
+        const TextMatch match = FindText(s, delimiter, pos, mode);
+        if (!match.Found()) {
             break;
         }
-        parts.push_back(s.substr(pos, at - pos));
-        pos = at + delimiter.size();
+        parts.push_back(s.substr(pos, match.begin - pos));
+        pos = match.end;
     }
     parts.push_back(s.substr(pos));
     return MakeStringArray(std::move(parts));
@@ -295,22 +293,11 @@ Variant Join(Interpreter&, Args& a) {
     return Variant::String(std::move(out));
 }
 
-template <char (*Fold)(char)> Variant FoldCase(Interpreter&, Args& a) {
+template <std::string (*Fold)(std::string_view)> Variant FoldCase(Interpreter&, Args& a) {
     if (a[0].IsNull()) {
         return Variant::Null();
     }
-    std::string s = a[0].ToString();
-    for (char& c : s) {
-        c = Fold(c);
-    }
-    return Variant::String(std::move(s));
-}
-
-char Lower(char c) {
-    return text::AsciiLower(c);
-}
-char Upper(char c) {
-    return text::AsciiUpper(c);
+    return Variant::String(Fold(a[0].ToString()));
 }
 
 template <bool kLeft, bool kRight> Variant TrimSpaces(Interpreter&, Args& a) {
@@ -337,43 +324,96 @@ Variant Space(Interpreter&, Args& a) {
     return Variant::String(std::string(static_cast<std::size_t>(n), ' '));
 }
 
+// The character of a code as Chr takes it: the ANSI (Windows-1252) code page.
+std::string AnsiCharacter(std::int32_t code) {
+    if (code < 0 || code > 255) {
+        throw InvalidCall();
+    }
+    std::string out;
+    utf8::Append(out, AnsiToUnicode(static_cast<unsigned char>(code)));
+    return out;
+}
+
+// The first character of a text (Invalid procedure call for an empty one).
+char32_t FirstCharacter(const std::string& s) {
+    if (s.empty()) {
+        throw InvalidCall();
+    }
+    std::size_t pos = 0;
+    return utf8::Next(s, pos);
+}
+
 Variant StringOf(Interpreter&, Args& a) {
     const std::int32_t n = NonNegative(a[0]);
     if (a[1].IsNull()) {
         return Variant::Null();
     }
-    if (static_cast<std::size_t>(n) > kMaxStringLength) {
-        throw ScriptException(err::kOutOfMemory);
-    }
-    char c = 0;
+    std::string unit;
     if (a[1].IsString()) {
         const std::string s = a[1].ToString();
-        if (s.empty()) {
+        unit = std::string(utf8::Substr(s, 0, 1));
+        if (unit.empty()) {
             throw InvalidCall();
         }
-        c = s[0];
     } else {
-        c = static_cast<char>(a[1].ToLong() & 0xFF);
+        // Codes above 255 wrap around, as the language's String does.
+        unit = AnsiCharacter(a[1].ToLong() & 0xFF);
     }
-    return Variant::String(std::string(static_cast<std::size_t>(n), c));
+    if (static_cast<std::size_t>(n) * unit.size() > kMaxStringLength) {
+        throw ScriptException(err::kOutOfMemory);
+    }
+    if (unit.size() == 1) {
+        return Variant::String(std::string(static_cast<std::size_t>(n), unit[0]));
+    }
+    std::string out;
+    out.reserve(static_cast<std::size_t>(n) * unit.size());
+    for (std::int32_t i = 0; i < n; ++i) {
+        out += unit;
+    }
+    return Variant::String(std::move(out));
 }
 
 Variant StrReverse(Interpreter&, Args& a) {
     if (a[0].IsNull()) {
         throw ScriptException(94);
     }
-    std::string s = a[0].ToString();
-    return Variant::String(std::string(s.rbegin(), s.rend()));
+    const std::string s = a[0].ToString();
+    if (utf8::IsAscii(s)) {
+        return Variant::String(std::string(s.rbegin(), s.rend()));
+    }
+    std::u32string characters = utf8::Decode(s);
+    std::reverse(characters.begin(), characters.end());
+    return Variant::String(utf8::Encode(characters));
 }
 
 Variant StrComp(Interpreter&, Args& a) {
     if (a[0].IsNull() || a[1].IsNull()) {
         return Variant::Null();
     }
-    return Variant::Integer(CompareText(a[0].ToString(), a[1].ToString(), Mode(a, 2)));
+    return Variant::Integer(CompareTexts(a[0].ToString(), a[1].ToString(), Mode(a, 2)));
 }
 
 Variant Chr(Interpreter&, Args& a) {
+    return Variant::String(AnsiCharacter(a[0].ToLong()));
+}
+
+// ChrW(code): a Unicode character; -32768..-1 stand for 32768..65535 (the
+// language's Integer view of a UTF-16 unit).
+Variant ChrW(Interpreter&, Args& a) {
+    std::int32_t code = a[0].ToLong();
+    if (code < -32768 || code > 65535) {
+        throw InvalidCall();
+    }
+    if (code < 0) {
+        code += 65536;
+    }
+    std::string out;
+    utf8::Append(out, static_cast<char32_t>(code));
+    return Variant::String(std::move(out));
+}
+
+// ChrB(code): one byte.
+Variant ChrB(Interpreter&, Args& a) {
     const std::int32_t code = a[0].ToLong();
     if (code < 0 || code > 255) {
         throw InvalidCall();
@@ -381,7 +421,28 @@ Variant Chr(Interpreter&, Args& a) {
     return Variant::String(std::string(1, static_cast<char>(code)));
 }
 
+// Asc: the ANSI code of the first character, 63 ("?") when the code page lacks it.
+// A byte that is not valid UTF-8 gives its own value.
 Variant Asc(Interpreter&, Args& a) {
+    const char32_t c = FirstCharacter(a[0].ToString());
+    if (c >= 0xDC80 && c <= 0xDCFF) {
+        return Variant::Integer(static_cast<int>(c - 0xDC00));
+    }
+    return Variant::Integer(UnicodeToAnsi(c));
+}
+
+// AscW: the UTF-16 unit of the first character as a signed Integer (the high
+// surrogate for a character above U+FFFF).
+Variant AscW(Interpreter&, Args& a) {
+    char32_t c = FirstCharacter(a[0].ToString());
+    if (c > 0xFFFF) {
+        c = 0xD800 + ((c - 0x10000) >> 10);
+    }
+    return Variant::Integer(c >= 0x8000 ? static_cast<int>(c) - 65536 : static_cast<int>(c));
+}
+
+// AscB: the first byte.
+Variant AscB(Interpreter&, Args& a) {
     const std::string s = a[0].ToString();
     if (s.empty()) {
         throw InvalidCall();
@@ -673,149 +734,6 @@ Variant TimeSerial(Interpreter&, Args& a) {
     return Variant::Date(seconds / 86400.0);
 }
 
-// OLE dates before 1899-12-30 count days backwards but time forwards (-1.25 is
-// 6:00 on 12/29/1899); these turn them into a straight line of days and back.
-double LinearDays(double ole) {
-    return ole >= 0 ? ole : std::trunc(ole) + std::fabs(ole - std::trunc(ole));
-}
-
-double FromLinearDays(double linear) {
-    if (linear >= 0) {
-        return linear;
-    }
-    const double day = std::floor(linear);
-    return day - (linear - day);
-}
-
-Variant DateFromParts(std::int64_t month0, int day, const datetime::DateParts& time) {
-    // month0 counts months from January of year 0; the day is clamped to the month.
-    const std::int64_t y = month0 >= 0 ? month0 / 12 : (month0 - 11) / 12;
-    const int m = static_cast<int>(month0 - y * 12) + 1;
-    const datetime::OleDate first = datetime::OleDate::FromParts(static_cast<int>(y), m, 1);
-    const datetime::OleDate next =
-        m == 12 ? datetime::OleDate::FromParts(static_cast<int>(y) + 1, 1, 1)
-                : datetime::OleDate::FromParts(static_cast<int>(y), m + 1, 1);
-    if (!first.IsValid() || !next.IsValid()) {
-        throw InvalidCall();
-    }
-    const int length = static_cast<int>(next.Value() - first.Value());
-    const datetime::OleDate date = datetime::OleDate::FromParts(
-        static_cast<int>(y), m, std::min(day, length), time.hour, time.minute, time.second);
-    if (!date.IsValid()) {
-        throw InvalidCall();
-    }
-    return Variant::Date(date.Value());
-}
-
-// Interval codes of DateAdd and DateDiff.
-enum class Interval { Year, Quarter, Month, Day, Week, WeekOfYear, Hour, Minute, Second };
-
-Interval ParseInterval(const Variant& v) {
-    const std::string code = text::AsciiLower(v.ToString());
-    static const std::pair<const char*, Interval> kCodes[] = {
-        {"yyyy", Interval::Year},     {"q", Interval::Quarter}, {"m", Interval::Month},
-        {"y", Interval::Day},         {"d", Interval::Day},     {"w", Interval::Week},
-        {"ww", Interval::WeekOfYear}, {"h", Interval::Hour},    {"n", Interval::Minute},
-        {"s", Interval::Second},
-    };
-    for (const auto& [name, interval] : kCodes) {
-        if (code == name) {
-            return interval;
-        }
-    }
-    throw InvalidCall();
-}
-
-Variant DateAdd(Interpreter&, Args& a) {
-    const Interval interval = ParseInterval(a[0]);
-    const double count = std::trunc(a[1].ToDouble());
-    if (a[2].IsNull()) {
-        return Variant::Null();
-    }
-    const double date = a[2].ToDate();
-    const datetime::DateParts parts = Parts(Variant::Date(date));
-    auto addMonths = [&](double months) {
-        if (std::fabs(months) > 120000) {
-            throw InvalidCall();
-        }
-        const std::int64_t month0 = static_cast<std::int64_t>(parts.year) * 12 + (parts.month - 1) +
-                                    static_cast<std::int64_t>(months);
-        return DateFromParts(month0, parts.day, parts);
-    };
-    auto addDays = [&](double days) {
-        const double result = FromLinearDays(LinearDays(date) + days);
-        if (!(result >= -657434.0 && result < 2958466.0)) {
-            throw InvalidCall();
-        }
-        return Variant::Date(result);
-    };
-    switch (interval) {
-    case Interval::Year:
-        return addMonths(count * 12);
-    case Interval::Quarter:
-        return addMonths(count * 3);
-    case Interval::Month:
-        return addMonths(count);
-    case Interval::Day:
-    case Interval::Week:
-        return addDays(count);
-    case Interval::WeekOfYear:
-        return addDays(count * 7);
-    case Interval::Hour:
-        return addDays(count / 24);
-    case Interval::Minute:
-        return addDays(count / 1440);
-    case Interval::Second:
-        return addDays(count / 86400);
-    }
-    return {};
-}
-
-Variant DateDiff(Interpreter&, Args& a) {
-    const Interval interval = ParseInterval(a[0]);
-    if (a[1].IsNull() || a[2].IsNull()) {
-        return Variant::Null();
-    }
-    const double first = a[1].ToDate();
-    const double second = a[2].ToDate();
-    const datetime::DateParts p1 = Parts(Variant::Date(first));
-    const datetime::DateParts p2 = Parts(Variant::Date(second));
-    const double l1 = LinearDays(first);
-    const double l2 = LinearDays(second);
-    auto seconds = [](double linear) { return std::round(linear * 86400.0); };
-    double result = 0;
-    switch (interval) {
-    case Interval::Year:
-        result = p2.year - p1.year;
-        break;
-    case Interval::Quarter:
-        result = (p2.year * 4 + (p2.month - 1) / 3) - (p1.year * 4 + (p1.month - 1) / 3);
-        break;
-    case Interval::Month:
-        result = (p2.year * 12 + p2.month) - (p1.year * 12 + p1.month);
-        break;
-    case Interval::Day:
-        result = std::floor(l2) - std::floor(l1);
-        break;
-    case Interval::Week:
-        result = std::trunc((std::floor(l2) - std::floor(l1)) / 7);
-        break;
-    case Interval::WeekOfYear: // Sundays crossed
-        result = ((std::floor(l2) - p2.dayOfWeek) - (std::floor(l1) - p1.dayOfWeek)) / 7;
-        break;
-    case Interval::Hour:
-        result = std::floor(seconds(l2) / 3600) - std::floor(seconds(l1) / 3600);
-        break;
-    case Interval::Minute:
-        result = std::floor(seconds(l2) / 60) - std::floor(seconds(l1) / 60);
-        break;
-    case Interval::Second:
-        result = seconds(l2) - seconds(l1);
-        break;
-    }
-    return Variant::Number(result);
-}
-
 const char* const kMonthNames[] = {"January",   "February", "March",    "April",
                                    "May",       "June",     "July",     "August",
                                    "September", "October",  "November", "December"};
@@ -897,6 +815,9 @@ Variant Filter(Interpreter&, Args& a) {
 // ---- interaction and the script itself ----
 
 Variant MsgBox(Interpreter& in, Args& a) {
+    if (!in.AllowUI()) {
+        throw ScriptException(err::kPermissionDenied);
+    }
     if (std::ostream* out = in.Output()) {
         *out << (a[0].IsNull() ? std::string("Null") : a[0].ToString()) << '\n';
         out->flush();
@@ -955,8 +876,26 @@ const Builtin kBuiltins[] = {
     {"Asc", 1, 1, Asc},
     {"Atn", 1, 1, Math<Atn>},
     {"Cos", 1, 1, Math<Cos>},
-    {"DateAdd", 3, 3, DateAdd},
-    {"DateDiff", 3, 5, DateDiff},
+    {"DateAdd", 3, 3, builtin::DateAdd},
+    {"DateDiff", 3, 5, builtin::DateDiff},
+    {"DatePart", 2, 4, builtin::DatePart},
+    {"DateValue", 1, 1, builtin::DateValue},
+    {"Escape", 1, 1, builtin::Escape},
+    {"FormatCurrency", 1, 5, builtin::FormatCurrency},
+    {"FormatDateTime", 1, 2, builtin::FormatDateTime},
+    {"FormatNumber", 1, 5, builtin::FormatNumber},
+    {"FormatPercent", 1, 5, builtin::FormatPercent},
+    {"GetLocale", 0, 0, builtin::GetLocale},
+    {"InputBox", 1, 7, builtin::InputBox},
+    {"LoadPicture", 1, 1, builtin::LoadPicture},
+    {"RGB", 3, 3, builtin::Rgb},
+    {"ScriptEngine", 0, 0, builtin::ScriptEngine},
+    {"ScriptEngineBuildVersion", 0, 0, builtin::ScriptEngineBuildVersion},
+    {"ScriptEngineMajorVersion", 0, 0, builtin::ScriptEngineMajorVersion},
+    {"ScriptEngineMinorVersion", 0, 0, builtin::ScriptEngineMinorVersion},
+    {"SetLocale", 1, 1, builtin::SetLocale},
+    {"TimeValue", 1, 1, builtin::TimeValue},
+    {"Unescape", 1, 1, builtin::Unescape},
     {"Exp", 1, 1, Math<Exp>},
     {"Filter", 2, 4, Filter},
     {"Log", 1, 1, Math<Log>},
@@ -964,16 +903,16 @@ const Builtin kBuiltins[] = {
     {"Sin", 1, 1, Math<Sin>},
     {"Tan", 1, 1, Math<Tan>},
     {"WeekdayName", 1, 3, WeekdayName},
-    {"AscB", 1, 1, Asc},
-    {"AscW", 1, 1, Asc},
+    {"AscB", 1, 1, AscB},
+    {"AscW", 1, 1, AscW},
     {"CBool", 1, 1, CBool},
     {"CByte", 1, 1, CByte},
     {"CCur", 1, 1, CCur},
     {"CDate", 1, 1, CDate},
     {"CDbl", 1, 1, CDbl},
     {"Chr", 1, 1, Chr},
-    {"ChrB", 1, 1, Chr},
-    {"ChrW", 1, 1, Chr},
+    {"ChrB", 1, 1, ChrB},
+    {"ChrW", 1, 1, ChrW},
     {"CInt", 1, 1, CInt},
     {"CLng", 1, 1, CLng},
     {"CreateObject", 1, 2, CreateObject},
@@ -1000,7 +939,7 @@ const Builtin kBuiltins[] = {
     {"IsObject", 1, 1, IsObject},
     {"Join", 1, 2, Join},
     {"LBound", 1, 2, LBound},
-    {"LCase", 1, 1, FoldCase<Lower>},
+    {"LCase", 1, 1, FoldCase<LowerCaseText>},
     {"Left", 2, 2, Left},
     {"Len", 1, 1, Len},
     {"LTrim", 1, 1, TrimSpaces<true, false>},
@@ -1030,7 +969,7 @@ const Builtin kBuiltins[] = {
     {"Trim", 1, 1, TrimSpaces<true, true>},
     {"TypeName", 1, 1, TypeName},
     {"UBound", 1, 2, UBound},
-    {"UCase", 1, 1, FoldCase<Upper>},
+    {"UCase", 1, 1, FoldCase<UpperCaseText>},
     {"VarType", 1, 1, VarTypeOf},
     {"Weekday", 1, 2, Weekday},
     {"Year", 1, 1, DatePart<&datetime::DateParts::year>},
@@ -1108,6 +1047,10 @@ bool FindConstant(std::string_view name, Variant& out) {
         {"vbShortDate", 2},
         {"vbLongTime", 3},
         {"vbShortTime", 4},
+        {"vbUseSystem", 0},
+        {"vbFirstJan1", 1},
+        {"vbFirstFourDays", 2},
+        {"vbFirstFullWeek", 3},
     };
     struct Text {
         const char* name;

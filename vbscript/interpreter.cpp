@@ -1,6 +1,7 @@
 #include "vbscript/interpreter.h"
 
 #include "vbscript/builtins.h"
+#include "vbscript/class_registry.h"
 #include "vbscript/parser.h"
 #include "vbscript/stack_guard.h"
 
@@ -66,7 +67,41 @@ void Interpreter::Reset() {
     global.scope = &globals_;
     frames_.push_back(global);
     err_->Clear();
-    optionExplicit_ = false;
+}
+
+void Interpreter::SetBudget(std::uint64_t steps, std::chrono::milliseconds timeout) {
+    stepBudget_ = steps;
+    timeout_ = timeout;
+}
+
+void Interpreter::StartBudget() {
+    steps_ = 0;
+    stepLimit_ = stepBudget_ == 0 ? UINT64_MAX : stepBudget_;
+    deadlineActive_ = timeout_.count() > 0;
+    if (deadlineActive_) {
+        deadline_ = std::chrono::steady_clock::now() + timeout_;
+    }
+}
+
+void Interpreter::CheckBudget() {
+    if (steps_ > stepLimit_) {
+        ScriptAbort abort;
+        abort.description =
+            "The script ran more than its budget of " + std::to_string(stepBudget_) + " statements";
+        throw abort;
+    }
+    if (deadlineActive_ && std::chrono::steady_clock::now() >= deadline_) {
+        ScriptAbort abort;
+        abort.description = "The script ran longer than its time-out of " +
+                            std::to_string(timeout_.count()) + " ms";
+        throw abort;
+    }
+}
+
+bool Interpreter::OptionExplicit() const {
+    // Option Explicit holds for the code added with it (and its procedures), not
+    // for code added later: every piece of added code has its own options.
+    return Current().unit && Current().unit->optionExplicit;
 }
 
 void Interpreter::Annotate(ScriptException& e, int line) const {
@@ -119,10 +154,8 @@ void Interpreter::RunUnit(const Unit& unit, Scope& scope) {
 
 void Interpreter::AddCode(std::string_view code) {
     StackGuard::Scope stack;
-    std::unique_ptr<Unit> unit = Parse(code);
-    if (unit->optionExplicit) {
-        optionExplicit_ = true;
-    }
+    StartBudget();
+    std::shared_ptr<const Unit> unit = Compile(code);
     for (const auto& proc : unit->procedures) {
         if (hostObjects_.contains(proc->name)) {
             ScriptException e(err::kNameRedefined);
@@ -142,6 +175,7 @@ void Interpreter::AddCode(std::string_view code) {
 
 Variant Interpreter::Run(std::string_view name, std::vector<Variant> args) {
     StackGuard::Scope stack;
+    StartBudget();
     frames_.resize(1);
     withStack_.clear();
     auto proc = FindProcedure(name);
@@ -177,8 +211,25 @@ Variant Interpreter::EvalText(std::string_view text) {
     return Eval(*unit->body[0]->value);
 }
 
+std::shared_ptr<const Unit> Interpreter::Compile(std::string_view code) {
+    for (auto it = compiled_.begin(); it != compiled_.end(); ++it) {
+        if (it->first == code) {
+            compiled_.splice(compiled_.begin(), compiled_, it); // most recent first
+            return compiled_.front().second;
+        }
+    }
+    std::shared_ptr<const Unit> unit = Parse(code);
+    if (code.size() <= kMaxCachedText) {
+        compiled_.emplace_front(std::string(code), unit);
+        if (compiled_.size() > kCachedUnits) {
+            compiled_.pop_back();
+        }
+    }
+    return unit;
+}
+
 void Interpreter::ExecuteText(std::string_view text, bool global) {
-    std::unique_ptr<Unit> unit = Parse(text);
+    std::shared_ptr<const Unit> unit = Compile(text);
     DefineProcedures(*unit);
     const Unit& ref = *unit;
     if (!ref.procedures.empty() || !ref.classes.empty()) {
@@ -190,10 +241,19 @@ void Interpreter::ExecuteText(std::string_view text, bool global) {
 // ---- statements ----
 
 Interpreter::Flow Interpreter::ExecBlock(const Block& block) {
+    Tick(); // a loop with an empty body still counts its rounds
     for (const auto& stmt : block) {
         Flow flow = Flow::Normal;
         try {
             flow = Exec(*stmt);
+        } catch (ScriptAbort& abort) {
+            if (abort.line == 0) {
+                abort.line = stmt->line;
+                if (Current().unit) {
+                    abort.text = Current().unit->Line(stmt->line);
+                }
+            }
+            throw;
         } catch (ScriptException& e) {
             if (!Current().resumeNext) {
                 Annotate(e, stmt->line);
@@ -222,6 +282,7 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block) {
 
 Interpreter::Flow Interpreter::Exec(const Stmt& s) {
     StackGuard::Check();
+    Tick();
     switch (s.kind) {
     case StmtKind::Nop:
         return Flow::Normal;
@@ -344,7 +405,109 @@ void Interpreter::ExecCallStatement(const Expr& target) {
     Eval(target);
 }
 
+namespace {
+
+// The built-in functions that only compute a value from their arguments: calling
+// them cannot run script code or change a variable.
+bool IsValueFunction(std::string_view name) {
+    static const char* const kNames[] = {
+        "Asc",          "AscW",  "CDbl",  "Chr",   "ChrW",   "CInt",  "CLng",  "CStr",
+        "FormatNumber", "Hex",   "LCase", "Left",  "Len",    "LTrim", "Mid",   "Oct",
+        "Replace",      "Right", "RTrim", "Space", "String", "Trim",  "UCase",
+    };
+    for (const char* known : kNames) {
+        if (text::EqualsIgnoringCase(name, known)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool Interpreter::IsPlainValue(const Expr& e) const {
+    switch (e.kind) {
+    case ExprKind::Literal:
+        return true;
+    case ExprKind::Name: {
+        const Cell cell = FindVariable(e.name);
+        // An object's default property is script code; "Me" is never a variable.
+        return cell && !cell->IsObject() &&
+               !(Current().self && text::EqualsIgnoringCase(e.name, "me"));
+    }
+    case ExprKind::Unary:
+        return IsPlainValue(*e.left);
+    case ExprKind::Binary:
+        return e.op != Op::Is && IsPlainValue(*e.left) && IsPlainValue(*e.right);
+    case ExprKind::Call: {
+        if (e.object->kind != ExprKind::Name) {
+            return false;
+        }
+        for (const auto& arg : e.args) {
+            if (!IsPlainValue(*arg)) {
+                return false;
+            }
+        }
+        const std::string& name = e.object->name;
+        if (const Cell cell = FindVariable(name)) {
+            return cell->IsArray(); // an element of an array
+        }
+        return !FindCallable(name) && !hostObjects_.contains(name) && IsValueFunction(name) &&
+               FindBuiltin(name) != nullptr;
+    }
+    default:
+        return false;
+    }
+}
+
+// `s = s & a & b`: builds a text in a loop without copying it each time (which
+// would make the loop quadratic) by appending to the variable in place. Taken
+// only when s already holds a text and evaluating a, b ... cannot run script code
+// (which might read or change s meanwhile); otherwise the assignment runs as
+// written. The result is the same either way.
+bool Interpreter::AppendInPlace(const Stmt& s) {
+    const Expr& target = *s.target;
+    if (target.kind != ExprKind::Name) {
+        return false;
+    }
+    const Expr* left = s.value.get();
+    std::vector<const Expr*> pieces; // right operands, last first
+    while (left->kind == ExprKind::Binary && left->op == Op::Concat) {
+        pieces.push_back(left->right.get());
+        left = left->left.get();
+    }
+    if (pieces.empty() || left->kind != ExprKind::Name ||
+        !text::EqualsIgnoringCase(left->name, target.name) || IsConstant(target.name)) {
+        return false;
+    }
+    const Cell cell = FindVariable(target.name);
+    if (!cell || !cell->IsString() ||
+        (Current().self && text::EqualsIgnoringCase(target.name, "me"))) {
+        return false;
+    }
+    for (const Expr* piece : pieces) {
+        if (!IsPlainValue(*piece)) {
+            return false;
+        }
+    }
+    std::string tail;
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        const Variant value = Eval(**it);
+        if (value.IsObject() || value.IsArray()) {
+            return false; // nothing changed yet: the assignment runs as written
+        }
+        if (!value.IsNull()) {
+            tail += value.ToString();
+        }
+    }
+    cell->AppendText(tail);
+    return true;
+}
+
 void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
+    if (!isSet && AppendInPlace(s)) {
+        return;
+    }
     Variant value = Eval(*s.value);
     if (isSet) {
         if (!value.IsObject()) {
@@ -380,12 +543,25 @@ void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
                            isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, args);
             return;
         }
+        if (callee.kind == ExprKind::Call) {
+            // d("outer")("inner") = v: assigns the default member of the object
+            // the inner call gives.
+            const Variant holder = Eval(callee);
+            if (!holder.IsObject()) {
+                throw Error(err::kIllegalAssignment);
+            }
+            std::vector<Variant> args = EvalArgs(target.args);
+            args.push_back(std::move(value));
+            RequireObject(holder)->Invoke(
+                "", isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, args);
+            return;
+        }
         if (callee.kind != ExprKind::Name) {
             throw Error(err::kIllegalAssignment);
         }
         Cell cell = FindVariable(callee.name);
         if (!cell) {
-            throw NamedError(optionExplicit_ ? err::kUndefined : err::kTypeMismatch, callee.name);
+            throw NamedError(OptionExplicit() ? err::kUndefined : err::kTypeMismatch, callee.name);
         }
         std::vector<Variant> args = EvalArgs(target.args);
         if (cell->IsArray()) {
@@ -399,7 +575,8 @@ void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
         }
         if (cell->IsObject()) {
             args.push_back(std::move(value));
-            RequireObject(*cell)->Invoke("", InvokeKind::PropertyPut, args);
+            RequireObject(*cell)->Invoke(
+                "", isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, args);
             return;
         }
         throw Error(err::kTypeMismatch);
@@ -586,6 +763,9 @@ Cell Interpreter::FindVariable(std::string_view name) const {
 
 bool Interpreter::IsConstant(std::string_view name) const {
     const Scope* local = Current().scope;
+    if (local->constants.empty() && globals_.constants.empty()) {
+        return false; // most scripts declare none: spare the name lookups
+    }
     if (local->vars.contains(name)) {
         return local->constants.contains(name);
     }
@@ -614,7 +794,7 @@ Cell Interpreter::VariableForWrite(std::string_view name) {
     if (IsKnownNonVariable(name)) {
         throw NamedError(err::kIllegalAssignment, name);
     }
-    if (optionExplicit_) {
+    if (OptionExplicit()) {
         throw NamedError(err::kUndefined, name);
     }
     return DeclareVariable(name);
@@ -704,7 +884,7 @@ Variant Interpreter::EvalName(const Expr& e) {
         std::vector<Variant> none;
         return builtin->function(*this, none);
     }
-    if (optionExplicit_) {
+    if (OptionExplicit()) {
         throw NamedError(err::kUndefined, e.name);
     }
     return {};
@@ -766,7 +946,7 @@ Variant Interpreter::EvalCall(const Expr& e) {
             std::vector<Variant> values = EvalArgs(e.args);
             return builtin->function(*this, values);
         }
-        throw NamedError(optionExplicit_ ? err::kUndefined : err::kTypeMismatch, name);
+        throw NamedError(OptionExplicit() ? err::kUndefined : err::kTypeMismatch, name);
     }
     if (callee.kind == ExprKind::Member) {
         auto object = MemberObject(callee);
@@ -867,7 +1047,7 @@ Variant Interpreter::CallProcedure(const Callable& callable, const std::vector<E
         // A plain variable passed ByRef shares its cell with the parameter.
         if (byRef && arg->kind == ExprKind::Name && !IsConstant(arg->name)) {
             Cell cell = FindVariable(arg->name);
-            if (!cell && !IsKnownNonVariable(arg->name) && !optionExplicit_) {
+            if (!cell && !IsKnownNonVariable(arg->name) && !OptionExplicit()) {
                 cell = DeclareVariable(arg->name);
             }
             if (cell) {
@@ -985,6 +1165,10 @@ Interpreter::Callable Interpreter::FindCallable(std::string_view name) const {
 
 Variant Interpreter::NewInstance(std::string_view className) {
     auto it = classes_.find(className);
+    if (it == classes_.end() && text::EqualsIgnoringCase(className, "RegExp")) {
+        // The one built-in class `New` can make (a script class of that name wins).
+        return Variant::FromObject(CreateObjectByProgId("VBScript.RegExp"));
+    }
     if (it == classes_.end()) {
         ScriptException e(506, "Class not defined");
         e.description += ": '" + std::string(className) + "'";
@@ -1104,7 +1288,7 @@ void Interpreter::RunPendingTerminates() {
     } done{terminating_};
     while (!pendingTerminates_.empty()) {
         auto [decl, fields] = std::move(pendingTerminates_.front());
-        pendingTerminates_.erase(pendingTerminates_.begin());
+        pendingTerminates_.pop_front();
         auto instance = std::make_shared<ClassInstance>(self_, decl);
         instance->Fields() = std::move(fields);
         instance->MarkTerminated();

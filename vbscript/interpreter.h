@@ -13,7 +13,11 @@
 
 #include "platform/text/ascii_case.h"
 
+#include <chrono>
+#include <cstdint>
+#include <deque>
 #include <functional>
+#include <list>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -39,6 +43,14 @@ public:
     void AddCode(std::string_view code);
     /// Calls a procedure by name with values (passed by value).
     Variant Run(std::string_view name, std::vector<Variant> args);
+    /// Bounds each later AddCode and Run call: at most `steps` statements and loop
+    /// rounds (0: no bound) and at most `timeout` of running time (zero or less:
+    /// none). A call that runs out ends with ScriptAbort.
+    void SetBudget(std::uint64_t steps, std::chrono::milliseconds timeout);
+    /// Whether MsgBox and InputBox may talk to the user; when not, they fail with
+    /// Permission denied (70).
+    void SetAllowUI(bool allow) { allowUI_ = allow; }
+    bool AllowUI() const { return allowUI_; }
     /// Where MsgBox writes when there is no desktop.
     void SetOutput(std::ostream* out) { out_ = out; }
     std::ostream* Output() const { return out_; }
@@ -94,6 +106,9 @@ private:
     Flow ExecBlock(const Block& block);
     Flow Exec(const Stmt& stmt);
     void ExecAssign(const Stmt& stmt, bool isSet);
+    bool AppendInPlace(const Stmt& stmt);
+    /// The expression only computes a value: evaluating it runs no script code.
+    bool IsPlainValue(const Expr& e) const;
     void ExecDim(const Stmt& stmt);
     void ExecReDim(const Stmt& stmt);
     Flow ExecFor(const Stmt& stmt);
@@ -102,6 +117,8 @@ private:
     Flow ExecSelect(const Stmt& stmt);
     void ExecCallStatement(const Expr& target);
     void RunUnit(const Unit& unit, Scope& scope);
+    /// The syntax tree of a text, from the cache of recent texts or parsed now.
+    std::shared_ptr<const Unit> Compile(std::string_view code);
     void DefineProcedures(const Unit& unit);
     static void Hoist(const Block& block, Scope& scope);
 
@@ -135,9 +152,21 @@ private:
     static std::shared_ptr<Procedure> FindMethod(const ClassDecl& decl, std::string_view name,
                                                  bool (*accept)(ProcKind));
 
+    /// Counts one statement or loop round against the budget of the running call.
+    void Tick() {
+        if (++steps_ > stepLimit_ || ((steps_ & 0xFF) == 0 && deadlineActive_)) {
+            CheckBudget();
+        }
+    }
+    void CheckBudget();
+    /// Starts the budget of a top-level call (AddCode, Run).
+    void StartBudget();
+
     Frame& Current() { return frames_.back(); }
     const Frame& Current() const { return frames_.back(); }
     void Annotate(ScriptException& e, int line) const;
+    /// Option Explicit is in force for the running code.
+    bool OptionExplicit() const;
 
     Scope globals_;
     std::vector<Frame> frames_;
@@ -151,13 +180,25 @@ private:
     std::unordered_map<std::string, std::shared_ptr<ClassDecl>, text::CaseBlindHash,
                        text::CaseBlindEqual>
         classes_;
-    std::vector<std::unique_ptr<Unit>> units_;
+    std::vector<std::shared_ptr<const Unit>> units_;
+    /// The syntax trees of recently added texts, most recent first. The script
+    /// bridge adds the same job text and script library again after every Reset;
+    /// a text seen before reuses its tree (trees are never changed once built).
+    std::list<std::pair<std::string, std::shared_ptr<const Unit>>> compiled_;
+    static constexpr std::size_t kCachedUnits = 8;
+    static constexpr std::size_t kMaxCachedText = std::size_t(1) << 20;
     std::shared_ptr<Interpreter*> self_; ///< this while alive; objects hold it
-    std::vector<std::pair<std::shared_ptr<const ClassDecl>, VariableMap>> pendingTerminates_;
+    std::deque<std::pair<std::shared_ptr<const ClassDecl>, VariableMap>> pendingTerminates_;
     bool terminating_ = false;
     std::shared_ptr<ErrObject> err_;
     std::ostream* out_ = nullptr;
-    bool optionExplicit_ = false;
+    bool allowUI_ = true;
+    std::uint64_t stepBudget_ = 0; ///< as set; 0: none
+    std::uint64_t stepLimit_ = UINT64_MAX;
+    std::uint64_t steps_ = 0;
+    std::chrono::milliseconds timeout_{0};
+    std::chrono::steady_clock::time_point deadline_;
+    bool deadlineActive_ = false;
 };
 
 } // namespace ob::vbscript

@@ -33,6 +33,7 @@ public:
     explicit Lexer(std::string_view source) : src_(source) {}
 
     std::vector<Token> Run() {
+        tokens_.reserve(src_.size() / 4 + 2); // about one token per four bytes of source
         while (pos_ < src_.size()) {
             const char c = src_[pos_];
             if (c == ' ' || c == '\t' || c == '\f' || c == '\v') {

@@ -13,7 +13,7 @@ namespace {
 
 // Words that cannot name a variable or procedure.
 bool IsReserved(std::string_view word) {
-    static const char* const kWords[] = {
+    static constexpr std::string_view kWords[] = {
         "and",      "call",   "case",    "class",  "const", "dim",    "do",    "each",
         "else",     "elseif", "empty",   "end",    "eqv",   "exit",   "false", "for",
         "function", "if",     "imp",     "in",     "is",    "loop",   "mod",   "new",
@@ -21,7 +21,7 @@ bool IsReserved(std::string_view word) {
         "private",  "public", "redim",   "select", "set",   "sub",    "then",  "to",
         "true",     "until",  "wend",    "while",  "with",  "xor",
     };
-    for (const char* w : kWords) {
+    for (const std::string_view w : kWords) {
         if (text::EqualsIgnoringCase(word, w)) {
             return true;
         }
@@ -329,6 +329,10 @@ private:
         }
         if (IsWord("public") || IsWord("private")) {
             Next();
+            if (IsWord("const")) { // Public Const / Private Const
+                Next();
+                return ParseConst();
+            }
             return ParseDim(StmtKind::Dim);
         }
         if (IsWord("redim")) {

@@ -18,6 +18,7 @@ inline constexpr long kSubscript = 9;
 inline constexpr long kFixedArray = 10;
 inline constexpr long kDivisionByZero = 11;
 inline constexpr long kTypeMismatch = 13;
+inline constexpr long kPermissionDenied = 70;
 inline constexpr long kOutOfStack = 28;
 inline constexpr long kObjectRequired = 424;
 inline constexpr long kCannotCreate = 429;
@@ -69,6 +70,16 @@ struct ScriptException {
 
     explicit ScriptException(long n) : number(n), description(ErrorDescription(n)) {}
     ScriptException(long n, std::string text) : number(n), description(std::move(text)) {}
+};
+
+/// Thrown when a call runs past its time-out or its statement budget. It ends the
+/// whole call: On Error Resume Next does not catch it (a script could otherwise go
+/// on looping). The number is that of an aborted operation (0x80004004).
+struct ScriptAbort {
+    static constexpr long kNumber = -2147467260;
+    std::string description;
+    long line = 0;    ///< the statement it stopped at
+    std::string text; ///< that line's source text
 };
 
 /// Thrown by a host object (WScript.Quit) to end the script with an exit code.

@@ -696,12 +696,20 @@ Variant Concat(const Variant& a, const Variant& b) {
     if (a.IsNull() && b.IsNull()) {
         return Variant::Null();
     }
-    const std::string x = a.IsNull() ? std::string() : a.ToString();
-    const std::string y = b.IsNull() ? std::string() : b.ToString();
-    if (x.size() + y.size() > kMaxStringLength) {
+    Variant result = Variant::String(a.IsNull() ? std::string() : a.ToString());
+    if (b.IsString()) {
+        result.AppendText(b.StringValue());
+    } else if (!b.IsNull()) {
+        result.AppendText(b.ToString());
+    }
+    return result;
+}
+
+void Variant::AppendText(std::string_view text) {
+    if (string_.size() + text.size() > kMaxStringLength) {
         throw ScriptException(err::kOutOfMemory);
     }
-    return Variant::String(x + y);
+    string_.append(text);
 }
 
 Variant Not(const Variant& a) {

@@ -92,6 +92,8 @@ public:
     const std::string& StringValue() const { return string_; }
     const std::shared_ptr<Object>& ObjectValue() const { return object_; }
     const std::shared_ptr<ArrayData>& ArrayValue() const { return array_; }
+    /// Appends to a String variant in place (Out of memory past the longest text).
+    void AppendText(std::string_view text);
     /// The array, copied first when another variant shares it.
     ArrayData& MutableArray();
 

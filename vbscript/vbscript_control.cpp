@@ -25,6 +25,12 @@ template <typename Fn> bool VBScriptControl::Guarded(Fn&& fn) {
         error_.source = !e.source.empty()          ? e.source
                         : IsCompileError(e.number) ? kCompileSource
                                                    : kRuntimeSource;
+    } catch (const ScriptAbort& abort) {
+        error_.number = ScriptAbort::kNumber;
+        error_.description = abort.description;
+        error_.line = abort.line;
+        error_.text = abort.text;
+        error_.source = kRuntimeSource;
     } catch (const QuitRequest& quit) {
         quitCode_ = quit.code;
         return true;
@@ -42,6 +48,21 @@ template <typename Fn> bool VBScriptControl::Guarded(Fn&& fn) {
         error_.source = kRuntimeSource;
     }
     return false;
+}
+
+void VBScriptControl::SetTimeout(long milliseconds) {
+    timeout_ = milliseconds;
+    interpreter_->SetBudget(stepLimit_,
+                            std::chrono::milliseconds(milliseconds > 0 ? milliseconds : 0));
+}
+
+void VBScriptControl::SetStepLimit(std::uint64_t steps) {
+    stepLimit_ = steps;
+    SetTimeout(timeout_);
+}
+
+void VBScriptControl::SetAllowUI(bool allow) {
+    interpreter_->SetAllowUI(allow);
 }
 
 bool VBScriptControl::Reset() {

@@ -9,6 +9,7 @@
 
 #include "vbscript/script_control.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -25,14 +26,21 @@ public:
     VBScriptControl();
     ~VBScriptControl() override;
 
-    void SetTimeout(long milliseconds) override { timeout_ = milliseconds; }
-    void SetAllowUI(bool allow) override { allowUI_ = allow; }
+    /// A call (AddCode, Run) running longer than this many milliseconds ends with
+    /// error 0x80004004 at the statement it reached; -1 (or any value below 1): no
+    /// time-out.
+    void SetTimeout(long milliseconds) override;
+    /// When not allowed, MsgBox and InputBox fail with Permission denied (70).
+    void SetAllowUI(bool allow) override;
     bool Reset() override;
     bool AddCode(std::string_view code) override;
     bool Run(std::string_view name, const std::vector<Variant>& args, Variant& result) override;
     bool AddObject(std::string_view name, std::shared_ptr<Object> object) override;
     const ScriptError& Error() const override { return error_; }
 
+    /// At most this many statements and loop rounds per call (0: no bound); more
+    /// ends the call as a time-out does. For hosts that run untrusted code.
+    void SetStepLimit(std::uint64_t steps);
     /// Where MsgBox writes its text (no desktop dialogs); null: nowhere.
     void SetOutput(std::ostream* out);
     /// The exit code a host object asked for with QuitRequest, once it has.
@@ -45,7 +53,7 @@ private:
     ScriptError error_;
     std::optional<int> quitCode_;
     long timeout_ = -1;
-    bool allowUI_ = false;
+    std::uint64_t stepLimit_ = 0;
 };
 
 } // namespace ob::vbscript

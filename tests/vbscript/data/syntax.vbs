@@ -35,4 +35,9 @@ Check Err.Number = 501, "assigning a constant is Illegal assignment"
 Err.Clear
 On Error GoTo 0
 
+' Constants declared Public or Private at module level (the script library's form).
+Public Const PUBLIC_FLAG = &H4
+Private Const PRIVATE_FLAG = 2
+Check (PUBLIC_FLAG Or PRIVATE_FLAG) = 6, "Public Const and Private Const"
+
 If failures > 0 Then WScript.Quit 1

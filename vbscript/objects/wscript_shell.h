@@ -1,0 +1,32 @@
+// WScript.Shell: running commands, the environment, the current directory and
+// the settings store.
+//
+// Run(command[, windowStyle[, waitOnReturn]]) runs the command through
+// /bin/sh -c with standard input, output and error on /dev/null; waiting, it
+// returns the exit status (128+N after signal N), else 0 at once (the child is
+// reaped in the background). Exec(command) starts it with pipes for its
+// standard handles (shell_exec.h). Reg* take "HKLM\...", "HKCU\...", "HKCR\..." paths
+// (long root names too); a trailing '\' names a key (its default value). Values
+// are texts (REG_SZ, REG_EXPAND_SZ) or REG_DWORD numbers. SendKeys raises 70:
+// there is no desktop. Popup writes its text to standard output, as MsgBox does,
+// and returns -1 (no button was pressed). CurrentDirectory changes the directory
+// of the whole process. Interpreter's thread only.
+#pragma once
+
+#include "vbscript/object.h"
+
+namespace ob::vbscript::objects {
+
+class WScriptShell final : public Object {
+public:
+    std::string TypeName() const override { return "IWshShell3"; }
+    Variant Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) override;
+};
+
+/// "%NAME%" replaced by the variable's value; unknown names stay as they are.
+std::string ExpandEnvironmentStrings(std::string_view text);
+
+/// Makes "WScript.Shell" creatable.
+void RegisterWScriptShellClass();
+
+} // namespace ob::vbscript::objects
