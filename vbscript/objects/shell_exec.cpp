@@ -82,8 +82,14 @@ int Spawn(const std::string& command, int in, int out, int error, pid_t& pid) {
     ::sigemptyset(&empty);
     ::sigfillset(&all);
     if (err == 0) {
-        err = ::posix_spawnattr_setflags(setup.attributes(),
-                                         POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        // A process group of its own, so that Terminate ends the whole command
+        // (the shell and what it started), not only the shell.
+        err = ::posix_spawnattr_setflags(setup.attributes(), POSIX_SPAWN_SETSIGMASK |
+                                                                 POSIX_SPAWN_SETSIGDEF |
+                                                                 POSIX_SPAWN_SETPGROUP);
+    }
+    if (err == 0) {
+        err = ::posix_spawnattr_setpgroup(setup.attributes(), 0);
     }
     if (err == 0) {
         err = ::posix_spawnattr_setsigmask(setup.attributes(), &empty);
@@ -163,7 +169,7 @@ Variant ShellExec::Invoke(std::string_view name, InvokeKind kind, std::vector<Va
         return Variant::FromObject(stdErr_);
     }
     if (Is(name, "Terminate")) {
-        if (!Ended()) {
+        if (!Ended() && ::kill(-pid_, SIGTERM) != 0) {
             ::kill(pid_, SIGTERM);
         }
         return {};

@@ -3,8 +3,10 @@
 // (StdIn for writing, StdOut and StdErr for reading; reading waits for the
 // command's output). Status is 0 while the command runs and 1 once it has ended;
 // ExitCode is its exit status then (128+N after signal N), 0 before; ProcessID;
-// Terminate sends SIGTERM. A command still running when the object goes is reaped
-// in the background, never left a zombie. Interpreter's thread only.
+// Terminate sends SIGTERM to the command's process group (it runs in one of its
+// own, so what the shell started ends too). A command still running when the
+// object goes is reaped in the background, never left a zombie. Interpreter's
+// thread only.
 #pragma once
 
 #include "vbscript/object.h"
