@@ -1,5 +1,6 @@
 #include "host/std_stream_object.h"
 
+#include "vbscript/member_checks.h"
 #include "vbscript/script_exception.h"
 
 #include "platform/text/ascii_case.h"
@@ -9,22 +10,15 @@ namespace ob::host {
 namespace {
 
 using vbscript::InvokeKind;
+using vbscript::Is;
+using vbscript::IsRead;
+using vbscript::RequireArgs;
 using vbscript::ScriptException;
 using vbscript::Variant;
 
 constexpr long kBadFileNumber = 52;
 constexpr long kBadFileMode = 54;
 constexpr long kPastEnd = 62;
-
-bool Is(std::string_view name, std::string_view member) {
-    return text::EqualsIgnoringCase(name, member);
-}
-
-void RequireArgs(const std::vector<Variant>& args, std::size_t count) {
-    if (args.size() != count) {
-        throw ScriptException(vbscript::err::kWrongArguments);
-    }
-}
 
 long Count(const Variant& v) {
     const long n = v.ToLong();

@@ -1,5 +1,7 @@
 #include "host/wscript_object.h"
 
+#include "vbscript/member_checks.h"
+
 #include "host/std_stream_object.h"
 
 #include "vbscript/class_registry.h"
@@ -17,23 +19,12 @@ namespace ob::host {
 namespace {
 
 using vbscript::InvokeKind;
+using vbscript::Is;
+using vbscript::IsRead;
+using vbscript::RequireArgs;
 using vbscript::ScriptException;
 using vbscript::Variant;
 namespace err = vbscript::err;
-
-bool Is(std::string_view name, std::string_view member) {
-    return text::EqualsIgnoringCase(name, member);
-}
-
-void RequireArgs(const std::vector<Variant>& args, std::size_t count) {
-    if (args.size() != count) {
-        throw ScriptException(err::kWrongArguments);
-    }
-}
-
-bool IsRead(InvokeKind kind) {
-    return kind == InvokeKind::Method || kind == InvokeKind::PropertyGet;
-}
 
 // A list of arguments by position: Count, Length, Item(i) (the default member), For
 // Each. Used for Arguments and Arguments.Unnamed.

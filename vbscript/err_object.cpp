@@ -1,5 +1,7 @@
 #include "vbscript/err_object.h"
 
+#include "vbscript/member_checks.h"
+
 #include "platform/text/ascii_case.h"
 
 namespace ob::vbscript {
@@ -7,10 +9,6 @@ namespace ob::vbscript {
 namespace {
 
 constexpr const char* kRuntimeSource = "VBScript runtime error";
-
-bool Is(std::string_view name, std::string_view member) {
-    return text::EqualsIgnoringCase(name, member);
-}
 
 } // namespace
 

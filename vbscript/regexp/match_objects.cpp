@@ -1,24 +1,16 @@
 #include "vbscript/regexp/match_objects.h"
 
+#include "vbscript/member_checks.h"
+
 #include "platform/text/ascii_case.h"
 #include "vbscript/script_exception.h"
 
 namespace ob::vbscript::regexp {
 namespace {
 
-bool Is(std::string_view name, std::string_view member) {
-    return text::EqualsIgnoringCase(name, member);
-}
-
 void RequireGet(InvokeKind kind) {
     if (kind == InvokeKind::PropertyPut || kind == InvokeKind::PropertyPutRef) {
         throw ScriptException(err::kNoSuchMember); // every member is read-only
-    }
-}
-
-void RequireArgs(const std::vector<Variant>& args, std::size_t count) {
-    if (args.size() != count) {
-        throw ScriptException(err::kWrongArguments);
     }
 }
 

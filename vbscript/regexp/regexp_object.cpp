@@ -1,5 +1,7 @@
 #include "vbscript/regexp/regexp_object.h"
 
+#include "vbscript/member_checks.h"
+
 #include "platform/text/ascii_case.h"
 #include "vbscript/class_registry.h"
 #include "vbscript/regexp/match_objects.h"
@@ -9,16 +11,6 @@
 
 namespace ob::vbscript::regexp {
 namespace {
-
-bool Is(std::string_view name, std::string_view member) {
-    return text::EqualsIgnoringCase(name, member);
-}
-
-void RequireArgs(const std::vector<Variant>& args, std::size_t count) {
-    if (args.size() != count) {
-        throw ScriptException(err::kWrongArguments);
-    }
-}
 
 std::string Slice(const std::u32string& text, std::int32_t from, std::int32_t to) {
     return utf8::Encode(std::u32string_view(text).substr(static_cast<std::size_t>(from),
