@@ -820,51 +820,85 @@ private:
         if (++depth_ > kMaxDepth) {
             Fail(err::kOutOfStack);
         }
-        ExprPtr e = ParseImp();
+        ExprPtr e = ParseLevel(kImp);
         --depth_;
         return e;
     }
 
-    ExprPtr ParseImp() {
-        ExprPtr e = ParseEqv();
-        while (IsWord("imp")) {
+    // The levels of the binary operators, from the weakest binding to the
+    // strongest. Every level is left associative and takes the next level's
+    // expressions as operands; Not is a prefix operator between And and the
+    // comparisons, and the sign binds tighter than any binary operator but ^.
+    enum Level {
+        kImp,
+        kEqv,
+        kXor,
+        kOr,
+        kAnd,
+        kNot,
+        kCompare,
+        kConcat,
+        kAdditive,
+        kMod,
+        kIntDiv,
+        kMultiplicative,
+        kUnary,
+    };
+
+    // The binary operator of that level at the current token, or Op::None.
+    Op OperatorAt(int level) const {
+        switch (level) {
+        case kImp:
+            return IsWord("imp") ? Op::Imp : Op::None;
+        case kEqv:
+            return IsWord("eqv") ? Op::Eqv : Op::None;
+        case kXor:
+            return IsWord("xor") ? Op::Xor : Op::None;
+        case kOr:
+            return IsWord("or") ? Op::Or : Op::None;
+        case kAnd:
+            return IsWord("and") ? Op::And : Op::None;
+        case kCompare:
+            return IsOp("=")      ? Op::Equal
+                   : IsOp("<>")   ? Op::NotEqual
+                   : IsOp("<")    ? Op::Less
+                   : IsOp(">")    ? Op::Greater
+                   : IsOp("<=")   ? Op::LessEqual
+                   : IsOp(">=")   ? Op::GreaterEqual
+                   : IsWord("is") ? Op::Is
+                                  : Op::None;
+        case kConcat:
+            return IsOp("&") ? Op::Concat : Op::None;
+        case kAdditive:
+            return IsOp("+") ? Op::Add : IsOp("-") ? Op::Subtract : Op::None;
+        case kMod:
+            return IsWord("mod") ? Op::Modulo : Op::None;
+        case kIntDiv:
+            return IsOp("\\") ? Op::IntDivide : Op::None;
+        case kMultiplicative:
+            return IsOp("*") ? Op::Multiply : IsOp("/") ? Op::Divide : Op::None;
+        default:
+            return Op::None;
+        }
+    }
+
+    // level-expr := next-level-expr { level-operator next-level-expr }
+    ExprPtr ParseLevel(int level) {
+        if (level == kNot) {
+            return ParseNot();
+        }
+        if (level == kUnary) {
+            return ParseUnary();
+        }
+        ExprPtr e = ParseLevel(level + 1);
+        for (Op op = OperatorAt(level); op != Op::None; op = OperatorAt(level)) {
             Next();
-            e = Binary(Op::Imp, std::move(e), ParseEqv());
+            e = Binary(op, std::move(e), ParseLevel(level + 1));
         }
         return e;
     }
-    ExprPtr ParseEqv() {
-        ExprPtr e = ParseXor();
-        while (IsWord("eqv")) {
-            Next();
-            e = Binary(Op::Eqv, std::move(e), ParseXor());
-        }
-        return e;
-    }
-    ExprPtr ParseXor() {
-        ExprPtr e = ParseOr();
-        while (IsWord("xor")) {
-            Next();
-            e = Binary(Op::Xor, std::move(e), ParseOr());
-        }
-        return e;
-    }
-    ExprPtr ParseOr() {
-        ExprPtr e = ParseAnd();
-        while (IsWord("or")) {
-            Next();
-            e = Binary(Op::Or, std::move(e), ParseAnd());
-        }
-        return e;
-    }
-    ExprPtr ParseAnd() {
-        ExprPtr e = ParseNot();
-        while (IsWord("and")) {
-            Next();
-            e = Binary(Op::And, std::move(e), ParseNot());
-        }
-        return e;
-    }
+
+    // not-expr := "Not" not-expr | compare-expr
     ExprPtr ParseNot() {
         if (IsWord("not")) {
             auto e = MakeExpr(ExprKind::Unary, Line());
@@ -878,75 +912,9 @@ private:
             --depth_;
             return Finish(std::move(e));
         }
-        return ParseCompare();
+        return ParseLevel(kCompare);
     }
-    ExprPtr ParseCompare() {
-        ExprPtr e = ParseConcat();
-        for (;;) {
-            Op op = Op::None;
-            if (IsOp("=")) {
-                op = Op::Equal;
-            } else if (IsOp("<>")) {
-                op = Op::NotEqual;
-            } else if (IsOp("<")) {
-                op = Op::Less;
-            } else if (IsOp(">")) {
-                op = Op::Greater;
-            } else if (IsOp("<=")) {
-                op = Op::LessEqual;
-            } else if (IsOp(">=")) {
-                op = Op::GreaterEqual;
-            } else if (IsWord("is")) {
-                op = Op::Is;
-            } else {
-                return e;
-            }
-            Next();
-            e = Binary(op, std::move(e), ParseConcat());
-        }
-    }
-    ExprPtr ParseConcat() {
-        ExprPtr e = ParseAdditive();
-        while (IsOp("&")) {
-            Next();
-            e = Binary(Op::Concat, std::move(e), ParseAdditive());
-        }
-        return e;
-    }
-    ExprPtr ParseAdditive() {
-        ExprPtr e = ParseMod();
-        while (IsOp("+") || IsOp("-")) {
-            const Op op = IsOp("+") ? Op::Add : Op::Subtract;
-            Next();
-            e = Binary(op, std::move(e), ParseMod());
-        }
-        return e;
-    }
-    ExprPtr ParseMod() {
-        ExprPtr e = ParseIntDiv();
-        while (IsWord("mod")) {
-            Next();
-            e = Binary(Op::Modulo, std::move(e), ParseIntDiv());
-        }
-        return e;
-    }
-    ExprPtr ParseIntDiv() {
-        ExprPtr e = ParseMultiplicative();
-        while (IsOp("\\")) {
-            Next();
-            e = Binary(Op::IntDivide, std::move(e), ParseMultiplicative());
-        }
-        return e;
-    }
-    ExprPtr ParseMultiplicative() {
-        ExprPtr e = ParseUnary();
-        while (IsOp("*") || IsOp("/")) {
-            const Op op = IsOp("*") ? Op::Multiply : Op::Divide;
-            Next();
-            e = Binary(op, std::move(e), ParseUnary());
-        }
-        return e;
-    }
+
     ExprPtr ParseUnary() {
         if (IsOp("-") || IsOp("+")) {
             const bool negate = IsOp("-");
