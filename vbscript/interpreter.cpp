@@ -522,6 +522,18 @@ void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
         if (IsConstant(target.name)) {
             throw Error(err::kIllegalAssignment);
         }
+        if (const auto& self = Current().self; self && !FindVariable(target.name)) {
+            // Inside a class, assigning to the bare name of one of its Property Let
+            // (or, with Set, Property Set) procedures calls it, as Me.Name = v would.
+            const auto accept = isSet ? +[](ProcKind k) { return k == ProcKind::PropertySet; }
+                                      : +[](ProcKind k) { return k == ProcKind::PropertyLet; };
+            if (FindMethod(self->Decl(), target.name, accept)) {
+                std::vector<Variant> args{std::move(value)};
+                InvokeMember(*self, target.name,
+                             isSet ? InvokeKind::PropertyPutRef : InvokeKind::PropertyPut, args);
+                return;
+            }
+        }
         Cell cell = VariableForWrite(target.name);
         *cell = std::move(value);
         return;

@@ -129,4 +129,38 @@ log = ""
 MakeAndDrop
 Check log = "init;end t;", "a local object ends with its procedure"
 
+' Inside a class, assigning to the bare name of a Property Let or Set calls it.
+Class Thermometer
+    Private celsius_
+    Private sensor_
+    Public Property Let Celsius(v)
+        celsius_ = v
+    End Property
+    Public Property Get Celsius()
+        Celsius = celsius_
+    End Property
+    Public Property Let Fahrenheit(v)
+        Celsius = (v - 32) * 5 / 9
+    End Property
+    Public Property Set Sensor(o)
+        Set sensor_ = o
+    End Property
+    Public Property Get Sensor()
+        Set Sensor = sensor_
+    End Property
+    Public Sub Attach(o)
+        Set Sensor = o
+    End Sub
+    Public Sub Reset()
+        Celsius = 0
+    End Sub
+End Class
+Dim th : Set th = New Thermometer
+th.Fahrenheit = 212
+Check th.Celsius = 100, "a bare Property Let name inside the class calls it: " & th.Celsius
+th.Reset
+Check th.Celsius = 0, "from a Sub of the class"
+th.Attach New Holder
+Check TypeName(th.Sensor) = "Holder", "a bare Property Set name with Set"
+
 If failures > 0 Then WScript.Quit 1
