@@ -1,5 +1,6 @@
 #include "vbscript/objects/file_object.h"
 
+#include "vbscript/objects/file_entry_properties.h"
 #include "vbscript/objects/file_error.h"
 #include "vbscript/objects/file_operations.h"
 #include "vbscript/objects/file_path.h"
@@ -39,8 +40,23 @@ std::shared_ptr<FileObject> GetFileObject(const std::string& path) {
 }
 
 Variant FileObject::Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) {
+    if (kind == InvokeKind::PropertyPut && args.size() == 1) {
+        if (Is(name, "Attributes")) {
+            SetAttributes(path_, ValueOf(args[0]).ToLong(), file_err::kFileNotFound);
+            return {};
+        }
+        if (Is(name, "Name")) {
+            path_ = RenameEntry(path_, TextOf(args[0]), file_err::kFileNotFound);
+            return {};
+        }
+    }
     if (!IsRead(kind)) {
         throw ScriptException(err::kNoSuchMember);
+    }
+    if (Is(name, "Attributes")) {
+        RequireArgs(args, 0, 0);
+        return Variant::Long(
+            static_cast<std::int32_t>(AttributesOf(path_, file_err::kFileNotFound)));
     }
     if (name.empty() || Is(name, "Path")) {
         RequireArgs(args, 0, 0);

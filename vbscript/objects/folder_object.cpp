@@ -1,5 +1,6 @@
 #include "vbscript/objects/folder_object.h"
 
+#include "vbscript/objects/file_entry_properties.h"
 #include "vbscript/objects/file_error.h"
 #include "vbscript/objects/file_operations.h"
 #include "vbscript/objects/file_path.h"
@@ -60,8 +61,23 @@ std::shared_ptr<FolderObject> GetFolderObject(const std::string& path) {
 }
 
 Variant FolderObject::Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) {
+    if (kind == InvokeKind::PropertyPut && args.size() == 1) {
+        if (Is(name, "Attributes")) {
+            SetAttributes(path_, ValueOf(args[0]).ToLong(), file_err::kPathNotFound);
+            return {};
+        }
+        if (Is(name, "Name")) {
+            path_ = RenameEntry(path_, TextOf(args[0]), file_err::kPathNotFound);
+            return {};
+        }
+    }
     if (!IsRead(kind)) {
         throw ScriptException(err::kNoSuchMember);
+    }
+    if (Is(name, "Attributes")) {
+        RequireArgs(args, 0, 0);
+        return Variant::Long(
+            static_cast<std::int32_t>(AttributesOf(path_, file_err::kPathNotFound)));
     }
     if (name.empty() || Is(name, "Path")) {
         RequireArgs(args, 0, 0);

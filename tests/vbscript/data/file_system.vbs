@@ -1,6 +1,10 @@
 ' Scripting.FileSystemObject: path texts, folders, files, text streams and the
 ' file errors, all inside a scratch folder under the temporary folder.
 Dim failures : failures = 0
+' Root may write any file whatever its modes.
+Function IsRoot()
+    IsRoot = CreateObject("WScript.Shell").Run("test ""$(id -u)"" = 0", 0, True) = 0
+End Function
 Sub Check(ok, what)
     If Not ok Then
         WScript.Echo "FAIL: " & what
@@ -187,6 +191,29 @@ Check fso.FolderExists(root & "/sub3") And Not fso.FolderExists(root & "/sub2"),
 fso.GetFolder(root & "/sub3").Delete
 Check Not fso.FolderExists(root & "/sub3"), "Folder.Delete"
 Check ErrorOf("fso.DeleteFolder root & ""/none""") = 76, "DeleteFolder of a missing folder raises 76"
+
+' Attributes and renaming through Name
+Dim entry
+Set ts = fso.CreateTextFile(root & "/attr.txt", True) : ts.Write "x" : ts.Close
+Set entry = fso.GetFile(root & "/attr.txt")
+Check entry.Attributes = 0, "a plain file has no attributes: " & entry.Attributes
+entry.Attributes = 1
+Check (entry.Attributes And 1) <> 0, "ReadOnly set"
+Check ErrorOf("fso.OpenTextFile(root & ""/attr.txt"", 2)") = 70 Or IsRoot(), "a read-only file refuses writing"
+entry.Attributes = 0
+Check (entry.Attributes And 1) = 0, "ReadOnly cleared"
+entry.Name = ".renamed.txt"
+Check entry.Name = ".renamed.txt" And fso.FileExists(root & "/.renamed.txt") And Not fso.FileExists(root & "/attr.txt"), "File.Name = renames"
+Check (entry.Attributes And 2) <> 0, "a name starting with a dot is Hidden"
+Set ts = fso.CreateTextFile(root & "/taken.txt", True) : ts.Close
+Check ErrorOf("entry.Name = ""taken.txt""") = 58, "renaming onto an existing name raises 58"
+Check ErrorOf("entry.Name = ""a/b""") = 52, "a name with a slash raises 52"
+Check fso.FileExists(root & "/.renamed.txt"), "a refused rename leaves the file"
+fso.CreateFolder root & "/dirattr"
+Set entry = fso.GetFolder(root & "/dirattr")
+Check (entry.Attributes And 16) = 16, "a folder has the Directory attribute"
+entry.Name = "dirattr2"
+Check fso.FolderExists(root & "/dirattr2") And entry.Path = root & "/dirattr2", "Folder.Name = renames"
 
 ' clean up
 fso.DeleteFolder root
