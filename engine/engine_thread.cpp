@@ -25,7 +25,12 @@ void PhaseWork(EngineSession& session, std::uintptr_t phase) {
         CreateRelayWindow(session);
         session.ready.Set();
     } else if (phase == 3) {
+        // The session's script host: no time-out, user interface allowed.
         session.script = vbscript::CreateScriptControl("VBScript");
+        if (session.script) {
+            session.script->SetTimeout(-1);
+            session.script->SetAllowUI(true);
+        }
         session.ready.Set();
     }
 }
