@@ -6,6 +6,7 @@
 #include "vbscript/stack_guard.h"
 
 #include <new>
+#include <utility>
 
 namespace ob::vbscript {
 
@@ -55,17 +56,36 @@ void Interpreter::AddObject(std::string name, std::shared_ptr<Object> object) {
 }
 
 void Interpreter::Reset() {
-    pendingTerminates_.clear();
-    globals_ = Scope{};
-    procedures_.clear();
-    classes_.clear();
-    pendingTerminates_.clear(); // objects dropped by the reset end without Class_Terminate
-    units_.clear();
     frames_.clear();
     withStack_.clear();
     Frame global;
     global.scope = &globals_;
     frames_.push_back(global);
+    if (!globals_.vars.empty()) {
+        // The objects the script still holds end here: their Class_Terminate runs
+        // now, while their classes are still known, within a budget of its own.
+        // Whatever it does (an error, a time-out, a quit request) the reset goes on.
+        Scope dropped = std::exchange(globals_, Scope{});
+        try {
+            dropped = Scope{};
+        } catch (...) {
+        }
+        // Each Class_Terminate gets the budget of a call; one that fails or runs out
+        // ends alone. Terminates that make new objects to terminate are bounded too.
+        for (int round = 0; round < kMaxResetTerminates && !pendingTerminates_.empty(); ++round) {
+            StartBudget();
+            try {
+                RunPendingTerminates();
+            } catch (...) {
+            }
+            frames_.resize(1);
+        }
+    }
+    globals_ = Scope{}; // anything Class_Terminate stored ends without it
+    procedures_.clear();
+    classes_.clear();
+    pendingTerminates_.clear();
+    units_.clear();
     err_->Clear();
 }
 

@@ -186,6 +186,8 @@ private:
     /// a text seen before reuses its tree (trees are never changed once built).
     std::list<std::pair<std::string, std::shared_ptr<const Unit>>> compiled_;
     static constexpr std::size_t kCachedUnits = 8;
+    /// Most rounds of Class_Terminate a Reset runs for the objects it drops.
+    static constexpr int kMaxResetTerminates = 10000;
     static constexpr std::size_t kMaxCachedText = std::size_t(1) << 20;
     std::shared_ptr<Interpreter*> self_; ///< this while alive; objects hold it
     std::deque<std::pair<std::shared_ptr<const ClassDecl>, VariableMap>> pendingTerminates_;

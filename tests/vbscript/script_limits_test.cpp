@@ -99,6 +99,34 @@ TEST(ScriptLimits, UserInterfaceCanBeRefused) {
     EXPECT_EQ(code.ToLong(), 70);
 }
 
+TEST(ScriptLimits, ResetEndsHeldObjectsWithTheirClassTerminate) {
+    std::ostringstream out;
+    VBScriptControl control;
+    control.SetOutput(&out);
+    control.SetStepLimit(10000);
+    ASSERT_TRUE(control.AddCode("Class Note\n Public Text\n"
+                                " Sub Class_Terminate() : MsgBox \"end \" & Text : End Sub\n"
+                                "End Class\n"
+                                "Class Stubborn\n Sub Class_Terminate()\n  Set keep = Me\n"
+                                "  Do : Loop\n End Sub\nEnd Class\n"
+                                "Class Failing\n Sub Class_Terminate() : x = 1 / 0 : End Sub\n"
+                                "End Class\n"
+                                "Set a = New Note : a.Text = \"a\"\n"
+                                "Set s = New Stubborn\nSet f = New Failing\n"
+                                "Set b = New Note : b.Text = \"b\""));
+    EXPECT_EQ(out.str(), "");
+    // A terminate that fails, loops or keeps itself alive does not stop the reset.
+    ASSERT_TRUE(control.Reset());
+    EXPECT_NE(out.str().find("end a\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("end b\n"), std::string::npos) << out.str();
+    Variant result;
+    EXPECT_FALSE(control.Run("Anything", {}, result));
+    ASSERT_TRUE(
+        control.AddCode("Function Left() : Left = IsEmpty(a) And IsEmpty(keep) : End Function"));
+    ASSERT_TRUE(control.Run("Left", {}, result));
+    EXPECT_TRUE(result.ToBool());
+}
+
 TEST(ScriptLimits, OptionExplicitHoldsForTheCodeItWasAddedWith) {
     VBScriptControl control;
     ASSERT_TRUE(control.AddCode("Option Explicit\nDim a\nFunction Strict()\n"
