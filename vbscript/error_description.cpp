@@ -24,6 +24,7 @@ std::string ErrorDescription(long number) {
         {61, "Disk full"},
         {62, "Input past end of file"},
         {67, "Too many files"},
+        {68, "Device unavailable"},
         {70, "Permission denied"},
         {75, "Path/File access error"},
         {76, "Path not found"},

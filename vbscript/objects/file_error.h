@@ -16,6 +16,7 @@ inline constexpr long kFileExists = 58;
 inline constexpr long kDiskFull = 61;
 inline constexpr long kPastEnd = 62;
 inline constexpr long kTooManyFiles = 67;
+inline constexpr long kDeviceUnavailable = 68;
 inline constexpr long kPermissionDenied = 70;
 inline constexpr long kPathNotFound = 76;
 } // namespace file_err

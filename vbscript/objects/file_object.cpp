@@ -113,8 +113,9 @@ Variant FileObject::Invoke(std::string_view name, InvokeKind kind, std::vector<V
     if (Is(name, "OpenAsTextStream")) {
         RequireArgs(args, 0, 2);
         const long mode = Given(args, 0) ? ValueOf(args[0]).ToLong() : 1;
+        const long format = Given(args, 1) ? ValueOf(args[1]).ToLong() : kTristateUseDefault;
         StatFile(path_);
-        return Variant::FromObject(OpenTextFile(path_, mode, false));
+        return Variant::FromObject(OpenTextFile(path_, mode, false, format));
     }
     throw ScriptException(err::kNoSuchMember);
 }

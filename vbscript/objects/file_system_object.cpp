@@ -1,6 +1,8 @@
 #include "vbscript/objects/file_system_object.h"
 
 #include "vbscript/class_registry.h"
+#include "vbscript/objects/drive_collection.h"
+#include "vbscript/objects/drive_object.h"
 #include "vbscript/objects/file_error.h"
 #include "vbscript/objects/file_object.h"
 #include "vbscript/objects/file_operations.h"
@@ -85,7 +87,25 @@ Variant FileSystemObject::Invoke(std::string_view name, InvokeKind kind,
     }
     if (Is(name, "GetDriveName")) {
         RequireArgs(args, 1, 1);
-        return Variant::String(""); // Linux paths have no drives
+        return Variant::String(""); // Linux paths have no drive letters
+    }
+
+    // Drives: the mount points
+    if (Is(name, "Drives")) {
+        auto drives = CurrentDrives();
+        if (!args.empty()) {
+            // fso.Drives("/home"): the arguments go to the collection's Item.
+            return drives->Invoke("", InvokeKind::Method, args);
+        }
+        return Variant::FromObject(std::move(drives));
+    }
+    if (Is(name, "GetDrive")) {
+        RequireArgs(args, 1, 1);
+        return Variant::FromObject(GetDriveObject(text(0)));
+    }
+    if (Is(name, "DriveExists")) {
+        RequireArgs(args, 1, 1);
+        return Variant::Boolean(DriveExists(text(0)));
     }
     if (Is(name, "GetTempName")) {
         RequireArgs(args, 0, 0);
@@ -160,12 +180,13 @@ Variant FileSystemObject::Invoke(std::string_view name, InvokeKind kind,
     // Text files
     if (Is(name, "CreateTextFile")) {
         RequireArgs(args, 1, 3);
-        return Variant::FromObject(CreateTextFile(text(0), flag(1, true)));
+        return Variant::FromObject(CreateTextFile(text(0), flag(1, true), flag(2, false)));
     }
     if (Is(name, "OpenTextFile")) {
         RequireArgs(args, 1, 4);
         const long mode = Given(args, 1) ? ValueOf(args[1]).ToLong() : 1;
-        return Variant::FromObject(OpenTextFile(text(0), mode, flag(2, false)));
+        const long format = Given(args, 3) ? ValueOf(args[3]).ToLong() : kTristateUseDefault;
+        return Variant::FromObject(OpenTextFile(text(0), mode, flag(2, false), format));
     }
     throw ScriptException(err::kNoSuchMember);
 }

@@ -1,4 +1,5 @@
-// Scripting.FileSystemObject: files, folders and text files of the Linux file
+// Scripting.FileSystemObject: files, folders, text files (UTF-8 or UTF-16LE) and
+// drives (mount points: drive_object.h, drive_collection.h) of the Linux file
 // system, with Linux paths ('/' separated; relative paths start from the current
 // directory). File errors carry the language's numbers (file_error.h).
 // Interpreter's thread only.

@@ -146,7 +146,8 @@ Variant FolderObject::Invoke(std::string_view name, InvokeKind kind, std::vector
     if (Is(name, "CreateTextFile")) {
         RequireArgs(args, 1, 3);
         return Variant::FromObject(CreateTextFile(JoinPath(path_, TextOf(args[0])),
-                                                  !Given(args, 1) || ValueOf(args[1]).ToBool()));
+                                                  !Given(args, 1) || ValueOf(args[1]).ToBool(),
+                                                  Given(args, 2) && ValueOf(args[2]).ToBool()));
     }
     throw ScriptException(err::kNoSuchMember);
 }

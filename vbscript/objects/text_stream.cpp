@@ -24,7 +24,13 @@ bool IsContinuation(char c) {
 
 } // namespace
 
-TextStream::TextStream(UniqueFd fd, Mode mode) : fd_(std::move(fd)), mode_(mode) {}
+TextStream::TextStream(UniqueFd fd, Mode mode, Encoding encoding)
+    : fd_(std::move(fd)), mode_(mode), format_(encoding.format),
+      atStart_(mode == Mode::Read && (encoding.detect || encoding.format == TextFormat::Utf16Le)) {
+    if (mode != Mode::Read && encoding.writeBom && encoding.format == TextFormat::Utf16Le) {
+        WriteBytes(kUtf16LeBom);
+    }
+}
 
 void TextStream::RequireOpen() const {
     if (!fd_.Valid()) {
@@ -46,6 +52,22 @@ void TextStream::RequireWriting() const {
     }
 }
 
+std::string TextStream::ReadRaw() {
+    std::string raw(kChunk, '\0');
+    ssize_t n = 0;
+    do {
+        n = ::read(fd_.Get(), raw.data(), kChunk);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        ThrowFileError(errno, file_err::kDeviceIo);
+    }
+    if (n == 0) {
+        eof_ = true;
+    }
+    raw.resize(static_cast<std::size_t>(n));
+    return raw;
+}
+
 bool TextStream::Fill() {
     if (eof_) {
         return false;
@@ -54,24 +76,36 @@ bool TextStream::Fill() {
         buffer_.erase(0, pos_);
         pos_ = 0;
     }
-    if (buffer_.size() + kChunk > kMaxStringLength + kChunk) {
+    if (buffer_.size() > kMaxStringLength) {
         throw ScriptException(err::kOutOfMemory);
     }
     const std::size_t old = buffer_.size();
-    buffer_.resize(old + kChunk);
-    ssize_t n = 0;
-    do {
-        n = ::read(fd_.Get(), buffer_.data() + old, kChunk);
-    } while (n < 0 && errno == EINTR);
-    const int error = errno;
-    buffer_.resize(old + (n > 0 ? static_cast<std::size_t>(n) : 0));
-    if (n < 0) {
-        ThrowFileError(error, file_err::kDeviceIo);
+    // Half a UTF-16 code unit (or a byte order mark) decodes to nothing yet: read on.
+    while (buffer_.size() == old && !eof_) {
+        std::string raw = ReadRaw();
+        if (atStart_) {
+            while (!eof_ && raw.size() < kUtf8Bom.size()) {
+                raw += ReadRaw();
+            }
+            const DetectedFormat detected = DetectFormat(raw);
+            if (format_ == TextFormat::Utf16Le) {
+                raw.erase(0, detected.format == TextFormat::Utf16Le ? detected.bomLength : 0);
+            } else {
+                format_ = detected.format;
+                raw.erase(0, detected.bomLength);
+            }
+            atStart_ = false;
+        }
+        if (format_ == TextFormat::Utf16Le) {
+            decoder_.Decode(raw, buffer_);
+            if (eof_) {
+                decoder_.Finish(buffer_);
+            }
+        } else {
+            buffer_ += raw;
+        }
     }
-    if (n == 0) {
-        eof_ = true;
-    }
-    return n > 0;
+    return buffer_.size() > old;
 }
 
 bool TextStream::AtEnd() {
@@ -160,6 +194,11 @@ std::string TextStream::ReadAll() {
 }
 
 void TextStream::Write(const std::string& text) {
+    WriteBytes(format_ == TextFormat::Utf16Le ? EncodeUtf16Le(text) : text);
+    Advance(text);
+}
+
+void TextStream::WriteBytes(std::string_view text) {
     // A pipe whose reader has gone (Exec's StdIn) must fail the write with EPIPE,
     // not end the process: SIGPIPE is blocked meanwhile and a raised one taken back.
     sigset_t pipeSignal;
@@ -187,7 +226,6 @@ void TextStream::Write(const std::string& text) {
         }
         done += static_cast<std::size_t>(n);
     }
-    Advance(text);
 }
 
 Variant TextStream::Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) {
@@ -281,7 +319,29 @@ Variant TextStream::Invoke(std::string_view name, InvokeKind kind, std::vector<V
 
 namespace ob::vbscript::objects {
 
-std::shared_ptr<TextStream> OpenTextFile(const std::string& path, long mode, bool create) {
+namespace {
+
+/// True when the file at `path` starts with the UTF-16LE byte order mark.
+bool StartsWithUtf16Bom(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.Valid()) {
+        return false;
+    }
+    char head[2];
+    ssize_t n = 0;
+    do {
+        n = ::pread(fd.Get(), head, sizeof head, 0);
+    } while (n < 0 && errno == EINTR);
+    return n == 2 && std::string_view(head, 2) == kUtf16LeBom;
+}
+
+} // namespace
+
+std::shared_ptr<TextStream> OpenTextFile(const std::string& path, long mode, bool create,
+                                         long format) {
+    if (format != kTristateTrue && format != kTristateFalse && format != kTristateUseDefault) {
+        throw ScriptException(err::kInvalidCall);
+    }
     int flags = O_CLOEXEC | (create ? O_CREAT : 0);
     switch (mode) {
     case static_cast<long>(TextStream::Mode::Read):
@@ -304,16 +364,33 @@ std::shared_ptr<TextStream> OpenTextFile(const std::string& path, long mode, boo
     if (::fstat(fd.Get(), &info) == 0 && S_ISDIR(info.st_mode)) {
         throw ScriptException(file_err::kPermissionDenied);
     }
-    return std::make_shared<TextStream>(std::move(fd), static_cast<TextStream::Mode>(mode));
+    const auto streamMode = static_cast<TextStream::Mode>(mode);
+    TextStream::Encoding encoding;
+    if (format == kTristateTrue) {
+        encoding.format = TextFormat::Utf16Le;
+        // Appending to a file that has text already must not repeat the mark.
+        encoding.writeBom = streamMode == TextStream::Mode::Write || info.st_size == 0;
+    } else if (streamMode == TextStream::Mode::Read) {
+        encoding.detect = true;
+    } else if (streamMode == TextStream::Mode::Append && info.st_size > 0 &&
+               StartsWithUtf16Bom(path)) {
+        encoding.format = TextFormat::Utf16Le; // continue the file in its own encoding
+    }
+    return std::make_shared<TextStream>(std::move(fd), streamMode, encoding);
 }
 
-std::shared_ptr<TextStream> CreateTextFile(const std::string& path, bool overwrite) {
+std::shared_ptr<TextStream> CreateTextFile(const std::string& path, bool overwrite, bool unicode) {
     const int flags = O_CLOEXEC | O_WRONLY | O_CREAT | (overwrite ? O_TRUNC : O_EXCL);
     UniqueFd fd(::open(path.c_str(), flags, 0666));
     if (!fd.Valid()) {
         ThrowFileError(errno, MissingFileError(path));
     }
-    return std::make_shared<TextStream>(std::move(fd), TextStream::Mode::Write);
+    TextStream::Encoding encoding;
+    if (unicode) {
+        encoding.format = TextFormat::Utf16Le;
+        encoding.writeBom = true;
+    }
+    return std::make_shared<TextStream>(std::move(fd), TextStream::Mode::Write, encoding);
 }
 
 } // namespace ob::vbscript::objects

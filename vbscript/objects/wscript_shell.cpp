@@ -5,6 +5,7 @@
 #include "vbscript/objects/member_call.h"
 #include "vbscript/objects/shell_environment.h"
 #include "vbscript/objects/shell_exec.h"
+#include "vbscript/objects/special_folders.h"
 
 #include "platform/env/environment.h"
 #include "platform/process/child_process.h"
@@ -225,6 +226,14 @@ Variant WScriptShell::Invoke(std::string_view name, InvokeKind kind, std::vector
     if (Is(name, "Environment")) {
         RequireArgs(args, 0, 1);
         return Variant::FromObject(std::make_shared<ShellEnvironment>());
+    }
+    if (Is(name, "SpecialFolders")) {
+        auto folders = std::make_shared<SpecialFolders>();
+        if (!args.empty()) {
+            // sh.SpecialFolders("Desktop"): the arguments go to the collection's Item.
+            return folders->Invoke("", InvokeKind::Method, args);
+        }
+        return Variant::FromObject(std::move(folders));
     }
     if (Is(name, "RegRead")) {
         RequireArgs(args, 1, 1);

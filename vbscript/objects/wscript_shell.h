@@ -10,7 +10,9 @@
 // are texts (REG_SZ, REG_EXPAND_SZ) or REG_DWORD numbers. SendKeys raises 70:
 // there is no desktop. Popup writes its text to standard output, as MsgBox does,
 // and returns -1 (no button was pressed). CurrentDirectory changes the directory
-// of the whole process. Interpreter's thread only.
+// of the whole process. SpecialFolders gives the collection of the user's
+// special folders (special_folders.h); SpecialFolders(name) gives one of them.
+// Interpreter's thread only.
 #pragma once
 
 #include "vbscript/object.h"

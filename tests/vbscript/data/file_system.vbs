@@ -215,6 +215,72 @@ Check (entry.Attributes And 16) = 16, "a folder has the Directory attribute"
 entry.Name = "dirattr2"
 Check fso.FolderExists(root & "/dirattr2") And entry.Path = root & "/dirattr2", "Folder.Name = renames"
 
+' UTF-16 text files: the unicode argument, the format argument and byte order marks
+Dim u16 : u16 = root & "/utf16.txt"
+Set ts = fso.CreateTextFile(u16, True, True)
+ts.WriteLine "h" & ChrW(233) & "llo"
+ts.Write "x" & ChrW(8364)
+Check ts.Column = 3, "Column counts characters written to a UTF-16 file"
+ts.Close
+Check fso.GetFile(u16).Size = 2 + 2 * 9, "a UTF-16 file holds the mark and two bytes a character"
+Set ts = fso.OpenTextFile(u16)
+Check ts.ReadLine = "h" & ChrW(233) & "llo", "reading detects UTF-16 by its mark"
+Check ts.Read(1) = "x" And ts.Column = 2, "Read(n) counts characters of a UTF-16 file"
+Check ts.ReadAll = ChrW(8364), "ReadAll of a UTF-16 file"
+ts.Close
+Set ts = fso.OpenTextFile(u16, 8, False, -1)
+ts.Write "!"
+ts.Close
+Check fso.GetFile(u16).Size = 2 + 2 * 10, "appending writes UTF-16 without a second mark"
+Set ts = fso.GetFile(u16).OpenAsTextStream(1, -1)
+Check ts.ReadAll = "h" & ChrW(233) & "llo" & vbCrLf & "x" & ChrW(8364) & "!", "OpenAsTextStream with TristateTrue"
+ts.Close
+Set ts = fso.OpenTextFile(u16, 2, False, -2)
+ts.Write ChrW(233)
+ts.Close
+Check fso.GetFile(u16).Size = 2, "writing with the default format writes UTF-8"
+Check ErrorOf("fso.OpenTextFile u16, 1, False, 2") = 5, "a bad format raises 5"
+fso.DeleteFile u16
+
+' drives: the mount points
+Check fso.GetDriveName("/home/x") = "", "GetDriveName: Linux paths have no drive letters"
+Dim drives : Set drives = fso.Drives
+Check drives.Count >= 1, "Drives lists at least the root"
+Dim drive, sawRoot : sawRoot = False
+For Each drive In drives
+    Check TypeName(drive) = "Drive", "Drives gives Drive objects"
+    Check drive.DriveLetter = "", "no drive letters"
+    Check drives(drive.Path).Path = drive.Path, "Drives(path) finds " & drive.Path
+    Check drive.RootFolder.Path = drive.Path, "RootFolder is the mount point " & drive.Path
+    Check drive.FileSystem <> "proc" And drive.FileSystem <> "sysfs", "no virtual file systems"
+    If drive.Path = "/" Then sawRoot = True
+Next
+Check sawRoot, "the root is a drive"
+Check ErrorOf("Set drive = drives(""/no/such/mount"")") = 68, "Drives(unknown) raises 68"
+Set drive = fso.GetDrive("/")
+Check drive.Path = "/" And drive = "/", "GetDrive(""/""); Path is the default member"
+Check drive.IsReady, "the root is ready"
+Check TypeName(drive.TotalSize) = "Double" And drive.TotalSize > 0, "TotalSize in bytes"
+Check drive.TotalSize >= drive.FreeSpace And drive.FreeSpace >= drive.AvailableSpace, _
+    "free space within the total, available within the free"
+Check TypeName(drive.SerialNumber) = "Long", "SerialNumber is a Long"
+Check drive.DriveType >= 1 And drive.DriveType <= 5, "the root has a known type"
+Check drive.ShareName = "" Or drive.DriveType = 3, "ShareName only for network drives"
+Dim inner : Set inner = fso.GetDrive(root)
+Check Left(root, Len(inner.Path)) = inner.Path, "GetDrive of a folder gives the mount holding it"
+Check fso.GetDrive(root & "/").Path = inner.Path, "a trailing slash changes nothing"
+Check fso.DriveExists("/") And fso.DriveExists(root), "DriveExists of existing paths"
+Check Not fso.DriveExists("/no/such/mount") And Not fso.DriveExists("C:"), "DriveExists of missing paths"
+Check ErrorOf("fso.GetDrive ""C:""") = 68, "a drive letter is no Linux drive: 68"
+Check ErrorOf("fso.GetDrive """"") = 68, "an empty path raises 68"
+Check ErrorOf("fso.GetDrive ""/no/such/mount""") = 76, "a missing path raises 76"
+Check ErrorOf("fso.GetDrive ""/proc/self""") = 68, "a virtual file system is no drive"
+If fso.FolderExists("/dev/shm") Then
+    If fso.GetDrive("/dev/shm").FileSystem = "tmpfs" Then
+        Check fso.GetDrive("/dev/shm").DriveType = 5, "tmpfs is a RAM disk"
+    End If
+End If
+
 ' clean up
 fso.DeleteFolder root
 Check Not fso.FolderExists(root), "DeleteFolder removes everything below"

@@ -84,6 +84,27 @@ sh.CurrentDirectory = start
 Check sh.CurrentDirectory = start, "CurrentDirectory restored"
 fso.DeleteFolder place
 
+' special folders: the XDG folders of the user
+Dim special : Set special = sh.SpecialFolders
+Dim home : home = sh.ExpandEnvironmentStrings("%HOME%")
+Check special.Count >= 3, "SpecialFolders counts its folders"
+Check special("Desktop") <> "" And sh.SpecialFolders("Desktop") = special.Item("desktop"), _
+    "SpecialFolders(name), Item(name), case-blind"
+Check Left(special("Desktop"), 1) = "/", "Desktop is an absolute path"
+If home <> "%HOME%" And sh.ExpandEnvironmentStrings("%XDG_DATA_HOME%") = "%XDG_DATA_HOME%" Then
+    Check special("Fonts") = home & "/.local/share/fonts", "Fonts below the home folder"
+End If
+Check special("NoSuchFolder") = "" And sh.SpecialFolders("Favorites") = "", "unknown names give """""
+Check special(0) = special("Desktop"), "Item(index)"
+Check ErrorOf("x = sh.SpecialFolders(999)") = 9, "an index out of range raises 9"
+Dim folderCount : folderCount = 0
+Dim folderPath
+For Each folderPath In special
+    folderCount = folderCount + 1
+    Check Left(folderPath, 1) = "/", "For Each gives paths: " & folderPath
+Next
+Check folderCount = special.Count, "For Each covers Count folders"
+
 ' no desktop
 Check ErrorOf("sh.SendKeys ""abc""") = 70, "SendKeys raises 70"
 Check sh.Popup("popup text", 1, "title", 0) = -1, "Popup returns -1"
