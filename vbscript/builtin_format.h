@@ -8,6 +8,7 @@
 // The functions run on the interpreter's thread; FormatDecimal is pure.
 #pragma once
 
+#include "vbscript/date_text.h"
 #include "vbscript/variant.h"
 #include "vbscript/vbscript_export.h"
 
@@ -31,12 +32,6 @@ struct NumberFormat {
 OB_VBSCRIPT_API std::string FormatDecimal(double value, const NumberFormat& format,
                                           std::string_view prefix = {},
                                           std::string_view suffix = {});
-
-/// A date as FormatDateTime writes it: 0 general (short date, long time, or the
-/// one of them the value has), 1 long date "Tuesday, March 14, 1995", 2 short date
-/// "3/14/1995", 3 long time "12:41:29 PM", 4 short time "12:41" (24-hour). Empty
-/// for a value that is not a valid date.
-OB_VBSCRIPT_API std::string FormatDateText(double oleDate, int format);
 
 } // namespace ob::vbscript
 

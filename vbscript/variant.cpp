@@ -1,5 +1,6 @@
 #include "vbscript/variant.h"
 
+#include "vbscript/date_text.h"
 #include "vbscript/object.h"
 
 #include "platform/text/ascii_case.h"
@@ -536,7 +537,7 @@ std::string Variant::ToString() const {
     case VarType::Currency:
         return FormatDouble(real_);
     case VarType::Date:
-        return datetime::OleDate(real_).Format();
+        return FormatDateText(real_, 0); // the general date form of the one locale
     case VarType::String:
         return string_;
     default:

@@ -49,7 +49,7 @@ TEST(VariantOperators, ResultTypesAndValues) {
         {"bool+bool", vb::Add, Variant::Boolean(true), Variant::Boolean(true), VarType::Integer,
          "-2"},
         {"date+int", vb::Add, Variant::Date(1.5), Variant::Integer(1), VarType::Date,
-         "1/1/1900 12:00:00"},
+         "1/1/1900 12:00:00 PM"},
         {"date-date", vb::Subtract, Variant::Date(3), Variant::Date(1), VarType::Double, "2"},
         {"int*int overflow", vb::Multiply, Variant::Integer(300), Variant::Integer(300),
          VarType::Long, "90000"},
