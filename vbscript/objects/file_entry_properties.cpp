@@ -2,6 +2,7 @@
 
 #include "vbscript/objects/file_error.h"
 #include "vbscript/objects/file_path.h"
+#include "vbscript/objects/member_call.h"
 #include "vbscript/script_exception.h"
 
 #include <cerrno>
@@ -57,6 +58,40 @@ void SetAttributes(const std::string& path, long attributes, long notFound) {
     if (mode != (info.st_mode & 07777) && ::chmod(path.c_str(), mode) != 0) {
         ThrowFileError(errno, notFound);
     }
+}
+
+bool InvokeEntryMember(std::string& path, std::string_view name, InvokeKind kind,
+                       std::vector<Variant>& args, long notFound, Variant& result) {
+    if (kind == InvokeKind::PropertyPut && args.size() == 1) {
+        if (Is(name, "Attributes")) {
+            SetAttributes(path, ValueOf(args[0]).ToLong(), notFound);
+            return true;
+        }
+        if (Is(name, "Name")) {
+            path = RenameEntry(path, TextOf(args[0]), notFound);
+            return true;
+        }
+        return false;
+    }
+    if (!IsRead(kind)) {
+        return false;
+    }
+    if (Is(name, "Attributes")) {
+        RequireArgs(args, 0, 0);
+        result = Variant::Long(static_cast<std::int32_t>(AttributesOf(path, notFound)));
+        return true;
+    }
+    if (name.empty() || Is(name, "Path")) {
+        RequireArgs(args, 0, 0);
+        result = Variant::String(path);
+        return true;
+    }
+    if (Is(name, "Name")) {
+        RequireArgs(args, 0, 0);
+        result = Variant::String(PathName(path));
+        return true;
+    }
+    return false;
 }
 
 std::string RenameEntry(const std::string& path, std::string_view newName, long notFound) {

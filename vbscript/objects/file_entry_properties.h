@@ -3,8 +3,11 @@
 // thread only.
 #pragma once
 
+#include "vbscript/object.h"
+
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ob::vbscript::objects {
 
@@ -24,6 +27,12 @@ long AttributesOf(const std::string& path, long notFound);
 /// permissions are removed; clearing it gives the owner write permission back);
 /// the other bits cannot be set on Linux and are ignored, as read-only bits are.
 void SetAttributes(const std::string& path, long attributes, long notFound);
+
+/// The members a File and a Folder answer alike: Path (the default member) and
+/// Name to read, Attributes to read and write, and Name = "new" to rename (which
+/// updates `path`). True when `name` was one of them and `result` holds its value.
+bool InvokeEntryMember(std::string& path, std::string_view name, InvokeKind kind,
+                       std::vector<Variant>& args, long notFound, Variant& result);
 
 /// Renames the entry within its folder and returns its new full path. Raises 58
 /// when the name is taken, 52 for a name that is empty or holds a "/".

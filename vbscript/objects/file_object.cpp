@@ -40,31 +40,12 @@ std::shared_ptr<FileObject> GetFileObject(const std::string& path) {
 }
 
 Variant FileObject::Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) {
-    if (kind == InvokeKind::PropertyPut && args.size() == 1) {
-        if (Is(name, "Attributes")) {
-            SetAttributes(path_, ValueOf(args[0]).ToLong(), file_err::kFileNotFound);
-            return {};
-        }
-        if (Is(name, "Name")) {
-            path_ = RenameEntry(path_, TextOf(args[0]), file_err::kFileNotFound);
-            return {};
-        }
+    if (Variant result;
+        InvokeEntryMember(path_, name, kind, args, file_err::kFileNotFound, result)) {
+        return result;
     }
     if (!IsRead(kind)) {
         throw ScriptException(err::kNoSuchMember);
-    }
-    if (Is(name, "Attributes")) {
-        RequireArgs(args, 0, 0);
-        return Variant::Long(
-            static_cast<std::int32_t>(AttributesOf(path_, file_err::kFileNotFound)));
-    }
-    if (name.empty() || Is(name, "Path")) {
-        RequireArgs(args, 0, 0);
-        return Variant::String(path_);
-    }
-    if (Is(name, "Name")) {
-        RequireArgs(args, 0, 0);
-        return Variant::String(PathName(path_));
     }
     if (Is(name, "Type")) {
         RequireArgs(args, 0, 0);

@@ -61,31 +61,12 @@ std::shared_ptr<FolderObject> GetFolderObject(const std::string& path) {
 }
 
 Variant FolderObject::Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) {
-    if (kind == InvokeKind::PropertyPut && args.size() == 1) {
-        if (Is(name, "Attributes")) {
-            SetAttributes(path_, ValueOf(args[0]).ToLong(), file_err::kPathNotFound);
-            return {};
-        }
-        if (Is(name, "Name")) {
-            path_ = RenameEntry(path_, TextOf(args[0]), file_err::kPathNotFound);
-            return {};
-        }
+    if (Variant result;
+        InvokeEntryMember(path_, name, kind, args, file_err::kPathNotFound, result)) {
+        return result;
     }
     if (!IsRead(kind)) {
         throw ScriptException(err::kNoSuchMember);
-    }
-    if (Is(name, "Attributes")) {
-        RequireArgs(args, 0, 0);
-        return Variant::Long(
-            static_cast<std::int32_t>(AttributesOf(path_, file_err::kPathNotFound)));
-    }
-    if (name.empty() || Is(name, "Path")) {
-        RequireArgs(args, 0, 0);
-        return Variant::String(path_);
-    }
-    if (Is(name, "Name")) {
-        RequireArgs(args, 0, 0);
-        return Variant::String(PathName(path_));
     }
     if (Is(name, "Type")) {
         RequireArgs(args, 0, 0);
