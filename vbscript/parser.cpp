@@ -276,15 +276,7 @@ private:
                     field.name = Identifier();
                     if (IsOp("(")) {
                         field.isArray = true;
-                        Next();
-                        while (!IsOp(")")) {
-                            field.bounds.push_back(ParseExpr());
-                            if (!IsOp(",")) {
-                                break;
-                            }
-                            Next();
-                        }
-                        ExpectOp(")", err::kExpectedRParen);
+                        field.bounds = ParseBounds();
                     }
                     decl->fields.push_back(std::move(field));
                     if (!IsOp(",")) {
@@ -514,15 +506,7 @@ private:
             item.name = Identifier();
             if (IsOp("(")) {
                 item.isArray = true;
-                Next();
-                while (!IsOp(")")) {
-                    item.bounds.push_back(ParseExpr());
-                    if (!IsOp(",")) {
-                        break;
-                    }
-                    Next();
-                }
-                ExpectOp(")", err::kExpectedRParen);
+                item.bounds = ParseBounds();
             }
             if (kind == StmtKind::ReDim && item.bounds.empty()) {
                 Fail(err::kExpectedLParen);
@@ -813,6 +797,21 @@ private:
         ExpectOp(")", err::kExpectedRParen);
         call->object = std::move(callee);
         return Finish(std::move(call));
+    }
+
+    // bounds := "(" [ expr { "," expr } ] ")"   (the upper bounds of an array)
+    std::vector<ExprPtr> ParseBounds() {
+        std::vector<ExprPtr> bounds;
+        Next(); // "("
+        while (!IsOp(")")) {
+            bounds.push_back(ParseExpr());
+            if (!IsOp(",")) {
+                break;
+            }
+            Next();
+        }
+        ExpectOp(")", err::kExpectedRParen);
+        return bounds;
     }
 
     ExprPtr ParseExpr() {
