@@ -4,6 +4,8 @@
 
 #include "files_fixture.h"
 
+#include "support/run_queued_job.h"
+
 #include "engine/actions/statement_executor.h"
 #include "engine/job_loader.h"
 #include "engine/session_jobs.h"
@@ -26,14 +28,7 @@ protected:
         Events();
     }
 
-    int Run(const std::string& name) {
-        engine::Job* found = engine::FindJobByName(session, name);
-        if (found == nullptr) {
-            ADD_FAILURE() << "no job " << name;
-            return -1;
-        }
-        return engine::RunJobInPlace(session, nullptr, *found);
-    }
+    int Run(const std::string& name) { return test::RunQueuedJob(session, name); }
 };
 
 TEST_F(FileJobsTest, FileDirectivesWorkTogetherThroughVariables) {

@@ -1,6 +1,7 @@
 #include "flow_fixture.h"
 
 #include "support/fixed_clock.h"
+#include "support/run_queued_job.h"
 
 #include "engine/action_atom.h"
 #include "engine/actions/statement_executor.h"
@@ -55,12 +56,7 @@ engine::Job* FlowTest::Find(const std::string& pattern) {
 }
 
 int FlowTest::Run(const std::string& pattern) {
-    engine::Job* job = Find(pattern);
-    if (job == nullptr) {
-        ADD_FAILURE() << "no queued job matches " << pattern;
-        return -1;
-    }
-    return engine::RunJobInPlace(session, nullptr, *job);
+    return test::RunQueuedJob(session, pattern);
 }
 
 void FlowTest::Reset() {

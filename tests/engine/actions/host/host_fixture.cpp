@@ -1,6 +1,7 @@
 #include "host_fixture.h"
 
 #include "support/fixed_clock.h"
+#include "support/run_queued_job.h"
 
 #include "engine/action_atom.h"
 #include "engine/actions/action_context.h"
@@ -57,12 +58,7 @@ engine::Job* HostDirectiveTest::Find(const std::string& pattern) {
 }
 
 int HostDirectiveTest::Run(const std::string& pattern) {
-    engine::Job* job = Find(pattern);
-    if (job == nullptr) {
-        ADD_FAILURE() << "no queued job matches " << pattern;
-        return -1;
-    }
-    return engine::RunJobInPlace(session, nullptr, *job);
+    return test::RunQueuedJob(session, pattern);
 }
 
 int HostDirectiveTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
