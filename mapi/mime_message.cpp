@@ -16,9 +16,9 @@ namespace {
 
 constexpr std::size_t kFoldAt = 78;
 constexpr std::size_t kMaxLine = 998;
-/// Bytes of text per encoded word: 60 base64 characters, 72 with "=?utf-8?B?" and
-/// "?=", under the limit of 75.
-constexpr std::size_t kEncodedWordBytes = 45;
+/// RFC 2047's limits: an encoded word, and a line that holds encoded words.
+constexpr std::size_t kMaxEncodedWord = 75;
+constexpr std::size_t kMaxEncodedLine = 76;
 
 bool IsPrintableAscii(std::string_view text) {
     for (const char c : text) {
@@ -87,15 +87,22 @@ std::size_t SequenceLength(unsigned char lead) {
     return lead >= 0xC2 && lead <= 0xDF ? 2 : 1;
 }
 
-/// RFC 2047 "B" words of `text`, separated by folding white space; a UTF-8
-/// character is never split between two words.
-std::string EncodedWords(std::string_view text) {
+/// RFC 2047 "B" words of `text`, separated by folding white space, each at most
+/// 75 characters and the first fitting the 76 characters of its line after `used`;
+/// a UTF-8 character is never split between two words.
+std::string EncodedWords(std::string_view text, std::size_t used) {
     const bool utf8 = IsUtf8(text);
     const std::string prefix = std::string("=?") + (utf8 ? "utf-8" : "windows-1252") + "?B?";
     std::string words;
     std::size_t at = 0;
     while (at < text.size()) {
-        std::size_t end = std::min(text.size(), at + kEncodedWordBytes);
+        std::size_t room = kMaxEncodedWord;
+        if (words.empty() && used < kMaxEncodedLine) {
+            room = std::min(room, kMaxEncodedLine - used);
+        }
+        const std::size_t overhead = std::min(room, prefix.size() + 2);
+        const std::size_t bytes = std::max<std::size_t>(3, (room - overhead) / 4 * 3);
+        std::size_t end = std::min(text.size(), at + bytes);
         if (utf8) {
             std::size_t cut = at;
             while (cut < end) {
@@ -155,7 +162,7 @@ std::string FoldAscii(std::string_view text, std::size_t used) {
 /// anything else encoded.
 std::string Phrase(std::string_view name) {
     if (!IsPrintableAscii(name) || name.find("=?") != std::string_view::npos) {
-        return EncodedWords(name);
+        return EncodedWords(name, 0);
     }
     bool plain = true;
     for (const char c : name) {
@@ -347,7 +354,7 @@ std::string HeaderText(std::string_view text, std::size_t used) {
             return folded;
         }
     }
-    return EncodedWords(text);
+    return EncodedWords(text, used);
 }
 
 std::string FormatMailbox(std::string_view name, std::string_view address) {
