@@ -3,6 +3,7 @@
 #include "obrenta/mapi.h"
 #include "platform/env/environment.h"
 #include "platform/process/piped_child.h"
+#include "platform/process/resolve_program.h"
 
 #include <cerrno>
 #include <system_error>
@@ -107,37 +108,11 @@ std::vector<std::string> SendmailArguments(const SendmailSettings& settings,
     return arguments;
 }
 
-std::string FindProgram(const std::string& program) {
-    if (program.empty()) {
-        return {};
-    }
-    if (program.find('/') != std::string::npos) {
-        return program;
-    }
-    const std::string path = env::Get("PATH").value_or("/usr/local/bin:/usr/bin:/bin");
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find(':', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        const std::string directory = path.substr(start, end - start);
-        if (!directory.empty()) {
-            const std::string candidate = directory + "/" + program;
-            if (::access(candidate.c_str(), X_OK) == 0) {
-                return candidate;
-            }
-        }
-        start = end + 1;
-    }
-    return {};
-}
-
 MapiResult Submit(OutgoingMessage& message, const MessageFrame& frame,
                   const SendmailSettings& settings) {
     const std::string& program = settings.program;
     process::SpawnRequest request;
-    request.path = FindProgram(program);
+    request.path = process::FindOnSearchPath(program);
     if (request.path.empty()) {
         return Failure(MAPI_E_FAILURE, "The mail program " + Quoted(program) +
                                            " was not found on the search path.");

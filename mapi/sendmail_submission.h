@@ -19,11 +19,6 @@ namespace ob::mapi {
 /// The mail program's argument vector (argv[0] is the program as configured).
 std::vector<std::string> SendmailArguments(const SendmailSettings& settings, const Profile& sender);
 
-/// The file the program name stands for: a name with a "/" as it is, else the
-/// first executable file of that name in the directories of PATH (the process
-/// environment table's). Empty when there is none.
-std::string FindProgram(const std::string& program);
-
 /// Sends `message` (its attachment files are read from where they stand).
 MapiResult Submit(OutgoingMessage& message, const MessageFrame& frame,
                   const SendmailSettings& settings);

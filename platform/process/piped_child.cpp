@@ -31,16 +31,6 @@ bool SetNonBlocking(int fd) {
     return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
-std::vector<char*> Pointers(const std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    pointers.reserve(texts.size() + 1);
-    for (const std::string& text : texts) {
-        pointers.push_back(const_cast<char*>(text.c_str()));
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 /// posix_spawn's file actions and attributes for a child whose descriptors 0, 1
 /// and 2 are `input` and `output` (twice); 0 or an errno.
 int SpawnWithPipes(const SpawnRequest& request, int input, int output, pid_t& pid) {
@@ -78,8 +68,8 @@ int SpawnWithPipes(const SpawnRequest& request, int input, int output, pid_t& pi
         err = ::posix_spawnattr_setsigdefault(&attributes, &all);
     }
     if (err == 0) {
-        std::vector<char*> argv = Pointers(request.arguments);
-        std::vector<char*> envp = Pointers(request.environment);
+        std::vector<char*> argv = PointerArray(request.arguments);
+        std::vector<char*> envp = PointerArray(request.environment);
         err = ::posix_spawn(&pid, request.path.c_str(), &actions, &attributes, argv.data(),
                             envp.data());
     }

@@ -59,17 +59,9 @@ std::vector<std::string> SearchDirectories() {
     if (!current.empty()) {
         directories.push_back(current);
     }
-    const std::string path = env::Get("PATH").value_or("");
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find(':', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
+    for (std::string& entry : SplitSearchPath(env::Get("PATH").value_or(""))) {
         // An empty PATH entry is the current directory, as the shells read it.
-        std::string entry = path.substr(start, end - start);
-        directories.push_back(entry.empty() ? current : entry);
-        start = end + 1;
+        directories.push_back(entry.empty() ? current : std::move(entry));
     }
     return directories;
 }
@@ -92,6 +84,33 @@ bool Accept(std::string& name, const std::string& found) {
 }
 
 } // namespace
+
+std::vector<std::string> SplitSearchPath(std::string_view path) {
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(':', start);
+        if (end == std::string_view::npos) {
+            end = path.size();
+        }
+        entries.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return entries;
+}
+
+std::string FindOnSearchPath(const std::string& name) {
+    if (name.empty() || name.find('/') != std::string::npos) {
+        return name;
+    }
+    for (const std::string& directory : SplitSearchPath(env::Get("PATH").value_or(""))) {
+        const std::string candidate = directory + "/" + name;
+        if (!directory.empty() && ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
 
 std::string NormaliseProgramPath(std::string_view word) {
     std::string normal;

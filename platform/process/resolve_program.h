@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ob::process {
 
@@ -25,6 +26,15 @@ inline constexpr std::size_t kMaxResolvedPath = 1024;
 /// True when found, with `name` replaced by the absolute path of the program
 /// file; false (name unchanged) otherwise.
 OB_PLATFORM_API bool ResolveProgram(std::string& name);
+
+/// The entries of a PATH value in order; an empty entry stays "" (shells read it as
+/// the current directory).
+OB_PLATFORM_API std::vector<std::string> SplitSearchPath(std::string_view path);
+
+/// A program as execvp finds it: a name with a "/" as it is; otherwise the first
+/// executable file of that name in the (non-empty) directories of PATH, read from
+/// the environment table. Empty when there is none.
+OB_PLATFORM_API std::string FindOnSearchPath(const std::string& name);
 
 /// The program word of a command line made ready for the search: after its first
 /// character every pair of back slashes becomes one and every pair of forward

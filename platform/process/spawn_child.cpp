@@ -15,17 +15,6 @@
 namespace ob::process {
 namespace {
 
-// NULL-terminated pointer arrays into strings that outlive the call.
-std::vector<char*> Pointers(const std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    pointers.reserve(texts.size() + 1);
-    for (const std::string& text : texts) {
-        pointers.push_back(const_cast<char*>(text.c_str()));
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 class FileActions {
 public:
     FileActions() { ok_ = ::posix_spawn_file_actions_init(&actions_) == 0; }
@@ -98,8 +87,8 @@ std::uint32_t SpawnPlain(const SpawnRequest& request, pid_t& pid) {
     if (err != 0) {
         return error::FromErrno(err);
     }
-    std::vector<char*> argv = Pointers(request.arguments);
-    std::vector<char*> envp = Pointers(request.environment);
+    std::vector<char*> argv = PointerArray(request.arguments);
+    std::vector<char*> envp = PointerArray(request.environment);
     err = ::posix_spawn(&pid, request.path.c_str(), actions.get(), attributes.get(), argv.data(),
                         envp.data());
     return err == 0 ? error::ERROR_SUCCESS : error::FromErrno(err);
@@ -148,8 +137,8 @@ std::uint32_t SpawnPlain(const SpawnRequest& request, pid_t& pid) {
 }
 
 std::uint32_t SpawnForked(const SpawnRequest& request, pid_t& pid) {
-    std::vector<char*> argv = Pointers(request.arguments);
-    std::vector<char*> envp = Pointers(request.environment);
+    std::vector<char*> argv = PointerArray(request.arguments);
+    std::vector<char*> envp = PointerArray(request.environment);
     ob::UniqueFd devNull(::open("/dev/null", O_RDWR | O_CLOEXEC));
     if (devNull.Get() < 0) {
         return error::FromErrno(errno);
@@ -193,6 +182,16 @@ std::uint32_t SpawnForked(const SpawnRequest& request, pid_t& pid) {
 }
 
 } // namespace
+
+std::vector<char*> PointerArray(const std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    pointers.reserve(texts.size() + 1);
+    for (const std::string& text : texts) {
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
 
 std::uint32_t SpawnChild(const SpawnRequest& request, pid_t& pid) {
     pid = 0;

@@ -34,6 +34,10 @@ struct SpawnRequest {
     const ChildIdentity* identity = nullptr; ///< null: this process's identity
 };
 
+/// NULL-terminated pointers into `texts` (which must outlive them), as argv and
+/// envp; for the spawning code of this library.
+std::vector<char*> PointerArray(const std::vector<std::string>& texts);
+
 /// 0 with `pid` set, else the Windows error code of the failure (the exec's errno
 /// mapped with ob::error::FromErrno: 2 no such file, 5 a directory or a file
 /// without execute permission, 193 not a format the system can run).

@@ -3,6 +3,7 @@
 // Python's email parser (data/read_message.py).
 #pragma once
 
+#include "obrenta/mapi.h"
 #include "platform/env/environment.h"
 #include "platform/registry/registry.h"
 #include "support/scratch.h"
@@ -36,6 +37,15 @@ inline void WriteProfile(const std::string& name, const std::string& address,
                          const std::string& displayName = "") {
     SetMapiValue("address", address, "Profiles\\" + name);
     SetMapiValue("name", displayName, "Profiles\\" + name);
+}
+
+/// The reason libobmapi gives for the calling thread's last failure (for tests that
+/// link the library's code).
+inline std::string MapiLastError() {
+    std::string text(OB_MapiLastError(nullptr, 0) + 1, '\0');
+    OB_MapiLastError(text.data(), static_cast<std::uint32_t>(text.size()));
+    text.resize(text.size() - 1);
+    return text;
 }
 
 inline std::string FakeSendmail() {

@@ -12,12 +12,6 @@
 namespace ob::test {
 namespace {
 
-std::string LastError() {
-    char text[1024];
-    OB_MapiLastError(text, sizeof text);
-    return text;
-}
-
 std::string DefaultProfile(registry::Root root) {
     registry::Key key;
     std::string value;
@@ -64,7 +58,7 @@ TEST_F(MapiProfileTest, AdministrationChecksItsInput) {
             << c.name << " " << c.address;
     }
     EXPECT_EQ(OB_MapiSetDefaultProfile("nobody", 0), MAPI_E_LOGON_FAILURE);
-    EXPECT_EQ(LastError(), "There is no mail profile named \"nobody\".");
+    EXPECT_EQ(MapiLastError(), "There is no mail profile named \"nobody\".");
     EXPECT_EQ(OB_MapiDeleteProfile("nobody", 0), MAPI_E_LOGON_FAILURE);
 }
 
@@ -90,7 +84,7 @@ TEST_F(MapiProfileTest, TheDefaultProfileGivesTheSenderAndGoesWithItsProfile) {
     ASSERT_EQ(OB_MapiDeleteProfile("jobs", 0), SUCCESS_SUCCESS);
     EXPECT_EQ(DefaultProfile(registry::Root::LocalMachine), "");
     EXPECT_FALSE(LogOn("jobs"));
-    EXPECT_EQ(LastError(), "There is no mail profile named \"jobs\".");
+    EXPECT_EQ(MapiLastError(), "There is no mail profile named \"jobs\".");
 }
 
 TEST_F(MapiProfileTest, SessionsAreLimitedAndClosedOnlyOnce) {

@@ -15,12 +15,6 @@
 namespace ob::test {
 namespace {
 
-std::string LastError() {
-    char text[2048];
-    OB_MapiLastError(text, sizeof text);
-    return text;
-}
-
 /// A message to build in a table: recipients as (class, name, address).
 struct Draft {
     std::vector<std::tuple<std::uint32_t, std::string, std::string>> recipients;
@@ -119,8 +113,8 @@ TEST_F(MapiSendTest, MessagesReadBackAsTheyWereGiven) {
     };
     for (const Case& c : cases) {
         std::filesystem::remove(sendmail_.MessageFile());
-        ASSERT_EQ(Send(c.draft), SUCCESS_SUCCESS) << c.draft.subject << ": " << LastError();
-        EXPECT_EQ(LastError(), "");
+        ASSERT_EQ(Send(c.draft), SUCCESS_SUCCESS) << c.draft.subject << ": " << MapiLastError();
+        EXPECT_EQ(MapiLastError(), "");
         EXPECT_EQ(ParseWithPython(sendmail_.MessageFile()), c.expected) << c.draft.subject;
     }
 }
@@ -184,7 +178,7 @@ TEST_F(MapiSendTest, AMessageThatMustNotGoIsRefusedBeforeTheMailProgramRuns) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Send(c.draft), c.code) << c.why;
-        EXPECT_NE(LastError().find(c.why), std::string::npos) << LastError();
+        EXPECT_NE(MapiLastError().find(c.why), std::string::npos) << MapiLastError();
         EXPECT_FALSE(std::filesystem::exists(sendmail_.MessageFile() + ".args")) << c.why;
     }
     EXPECT_EQ(Send({{{MAPI_TO, "", "bob@example.com"}}, "s", "b"}, 12345), MAPI_E_INVALID_SESSION);
@@ -222,7 +216,7 @@ TEST_F(MapiSendTest, AFailedMailProgramIsAFailureWithItsReason) {
         sendmail_.Mode(c.mode);
         SetMapiValue("sendmail", c.program.empty() ? FakeSendmail() : c.program);
         EXPECT_EQ(Send(*c.draft), static_cast<std::uint32_t>(MAPI_E_FAILURE)) << c.mode;
-        EXPECT_EQ(LastError(), c.why);
+        EXPECT_EQ(MapiLastError(), c.why);
     }
 }
 

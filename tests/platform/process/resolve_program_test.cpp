@@ -117,5 +117,17 @@ TEST_F(ResolveProgramTest, OverlongResultsAreNotFound) {
     EXPECT_EQ(Resolve(deep + "/x.sh"), "(not found)");
 }
 
+TEST_F(ResolveProgramTest, SearchPathFindsExecutablesAsExecvpDoes) {
+    Make("cwd/tool"); // neither the current folder nor an empty entry is searched
+    Make("a/tool", false);
+    env::Set("PATH", ":" + (dir_ / "a") + "::" + (dir_ / "b"));
+    EXPECT_EQ(SplitSearchPath(*env::Get("PATH")),
+              (std::vector<std::string>{"", dir_ / "a", "", dir_ / "b"}));
+    EXPECT_EQ(FindOnSearchPath("tool"), "");
+    const std::string inB = Make("b/tool");
+    EXPECT_EQ(FindOnSearchPath("tool"), inB);
+    EXPECT_EQ(FindOnSearchPath("./tool"), "./tool") << "a name with a folder is taken as it is";
+}
+
 } // namespace
 } // namespace ob::process
