@@ -5,6 +5,7 @@
 #include "platform/time/clock.h"
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -39,9 +40,10 @@ std::string RandomHex(std::size_t bytes) {
         }
         filled += static_cast<std::size_t>(got);
     }
-    static std::uint64_t counter = 0;
-    const auto stamp = static_cast<std::uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count() + ++counter);
+    static std::atomic<std::uint64_t> counter{0};
+    const auto stamp =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) +
+        ++counter;
     for (std::size_t i = filled; i < bytes; ++i) {
         random[i] = static_cast<char>((stamp >> ((i % 8) * 8)) & 0xFF);
     }
