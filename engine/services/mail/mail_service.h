@@ -1,8 +1,8 @@
 // The built-in MAIL service (-action -mail FUNCTION arguments...): sending mail
 // through the Simple MAPI library libobmapi.so, which is loaded by name at each
-// call (beside the engine library, found through its run path, or by the dynamic
-// loader's search), so that the engine runs where the library is missing and only
-// these actions fail there. Any thread (it touches the variable store and the
+// call (beside the engine library or in ../lib from it, as its run path says, else
+// by the dynamic loader's search), so that the engine runs where the library is
+// missing and only these actions fail there. Any thread (it touches the variable store and the
 // service handle table).
 //
 //   MAIL.VERSION                       sets MAIL.VERSION to "Obrenta MAIL version 2.0"
@@ -27,8 +27,8 @@ inline constexpr const char* kMapiLibrary = "libobmapi.so";
 /// the function).
 std::int32_t MailService(const char* const* words);
 
-/// The same with the Simple MAPI library loaded from `library` (a name for the
-/// dynamic loader or a path).
+/// The same with the Simple MAPI library loaded from `library` (a file name looked
+/// for as above, or a path).
 std::int32_t MailServiceWith(const char* const* words, const char* library);
 
 /// The text of a Simple MAPI result code.
