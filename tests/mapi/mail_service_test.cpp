@@ -105,7 +105,7 @@ TEST_F(MailServiceTest, EachResultCodeSetsItsText) {
     EXPECT_EQ(engine::MapiResultText(0), "The call succeeded and the message was sent.");
 }
 
-TEST_F(MailServiceTest, FunctionsCallSimpleMapiAsDesigned) {
+TEST_F(MailServiceTest, FunctionsCallSimpleMapiWithTheirWords) {
     const FakeMapiControl fake("complete");
     ASSERT_TRUE(fake.Loaded());
     const std::string library = FakeMapi("complete");
