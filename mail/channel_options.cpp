@@ -72,9 +72,6 @@ Code ChannelOptions::SetInteger(int number, std::int64_t value) {
 
 Code ChannelOptions::SetText(int number, std::string_view text) {
     switch (number) {
-    case option::kLogFile:
-        logFile = text;
-        return Code::Ok;
     case option::kAuthSecret:
         authSecret = text;
         return Code::Ok;

@@ -62,7 +62,6 @@ struct ChannelOptions {
     std::chrono::milliseconds replyTimeout{60000};
     TlsMode tlsMode = TlsMode::None;
     bool verifyCertificate = true;
-    std::string logFile;
     std::string authSecret;
     std::string authUser;
     std::string caFile;
@@ -70,7 +69,8 @@ struct ChannelOptions {
     /// Sets an integer option; -10022 ("Invalid argument.") for an unknown number or a
     /// value out of range.
     [[nodiscard]] Code SetInteger(int number, std::int64_t value);
-    /// Sets a text option other than the log write; -10022 for an unknown number.
+    /// Sets a text option other than the log's (20 and 52, which the channel's log
+    /// takes); -10022 for an unknown number.
     [[nodiscard]] Code SetText(int number, std::string_view text);
 };
 

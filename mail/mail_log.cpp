@@ -1,11 +1,11 @@
 #include "mail/mail_log.h"
 
+#include "mail/write_all.h"
 #include "platform/lifetime/unique_fd.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <fcntl.h>
-#include <unistd.h>
 
 namespace ob::mail {
 
@@ -20,14 +20,7 @@ void MailLog::Line(std::string_view text) const {
     if (!fd.Valid()) {
         return;
     }
-    std::size_t done = 0;
-    while (done < line.size()) {
-        const ssize_t written = ::write(fd.Get(), line.data() + done, line.size() - done);
-        if (written <= 0) {
-            return;
-        }
-        done += static_cast<std::size_t>(written);
-    }
+    (void)WriteAll(fd.Get(), line);
 }
 
 void MailLog::Printf(const char* format, ...) const {

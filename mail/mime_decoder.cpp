@@ -4,9 +4,9 @@
 #include "mail/attachment_file.h"
 #include "mail/encoded_words.h"
 #include "mail/quoted_printable.h"
+#include "mail/write_all.h"
 #include "platform/text/ascii_case.h"
 
-#include <cerrno>
 #include <unistd.h>
 
 namespace ob::mail {
@@ -260,18 +260,7 @@ void MimeDecoder::OpenAttachment() {
 }
 
 void MimeDecoder::Write() {
-    std::size_t done = 0;
-    while (!writeFailed_ && done < pending_.size()) {
-        const ssize_t written = ::write(file_.Get(), pending_.data() + done, pending_.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            writeFailed_ = true;
-            break;
-        }
-        done += static_cast<std::size_t>(written);
-    }
+    writeFailed_ = writeFailed_ || !WriteAll(file_.Get(), pending_);
     pending_.clear();
 }
 
