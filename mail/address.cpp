@@ -12,7 +12,8 @@ bool IsAlnum(char c) {
 // Characters of an unquoted local part (RFC 5322 atext), the dot, the "@" and the
 // characters of domain literals ("[192.0.2.1]", "[IPv6:::1]").
 bool IsAddressChar(char c) {
-    return IsAlnum(c) || std::string_view(".@!#$%&'*+-/=?^_`{|}~[]:").find(c) != std::string_view::npos;
+    return IsAlnum(c) ||
+           std::string_view(".@!#$%&'*+-/=?^_`{|}~[]:").find(c) != std::string_view::npos;
 }
 
 bool IsHostChar(char c) {

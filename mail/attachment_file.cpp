@@ -15,7 +15,8 @@ constexpr int kMaxVariants = 9999;
 
 bool IsForbidden(char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return byte < 0x20 || byte == 0x7f || std::string_view("\"*/:<=>?\\|").find(c) != std::string_view::npos;
+    return byte < 0x20 || byte == 0x7f ||
+           std::string_view("\"*/:<=>?\\|").find(c) != std::string_view::npos;
 }
 
 // Names that Windows reserves for devices, with or without an extension: kept off
@@ -86,8 +87,8 @@ std::string SafeAttachmentName(std::string_view name) {
 
 UniqueFd CreateAttachmentFile(const std::string& directory, const std::string& name,
                               std::string& path) {
-    const std::string base = directory.empty() || directory.back() == '/' ? directory
-                                                                         : directory + "/";
+    const std::string base =
+        directory.empty() || directory.back() == '/' ? directory : directory + "/";
     for (int number = 0; number <= kMaxVariants; ++number) {
         const std::string candidate = base + (number == 0 ? name : Variant(name, number));
         UniqueFd fd(::open(candidate.c_str(),

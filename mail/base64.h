@@ -23,8 +23,8 @@ public:
     void Feed(std::string_view text, std::string& out);
 
 private:
-    unsigned bits_ = 0;  // collected bits, the newest in the low end
-    int count_ = 0;      // sextets collected in the current group
+    unsigned bits_ = 0; // collected bits, the newest in the low end
+    int count_ = 0;     // sextets collected in the current group
 };
 
 std::string Base64Decode(std::string_view text);

@@ -19,14 +19,14 @@ struct Channel {
     std::mutex mutex;
     ChannelOptions options;
     MailLog log;
-    Protocol protocol = Protocol::None;  // set by the last connect
+    Protocol protocol = Protocol::None; // set by the last connect
     SmtpSession smtp{options, log};
     Pop3Session pop3{options, log};
-    std::string from;                    // SMTP sender and reply address
+    std::string from; // SMTP sender and reply address
     std::string replyTo;
     std::int32_t lastCode = 0;
-    std::string lastFile;                // named in the texts of -35 and -67
-    std::string fetchedFrom;             // of the last message fetched to a file
+    std::string lastFile;    // named in the texts of -35 and -67
+    std::string fetchedFrom; // of the last message fetched to a file
     std::string fetchedSubject;
 
     bool Connected() const { return smtp.Connected() || pop3.Connected(); }

@@ -17,25 +17,25 @@ namespace ob::mail {
 
 namespace option {
 // Integer options.
-inline constexpr int kSmtpPort = 21;            // default 25
-inline constexpr int kPop3Port = 22;            // default 110
-inline constexpr int kExtendedSmtp = 23;        // 1: EHLO and authentication; default 0
-inline constexpr int kAuthMechanisms = 24;      // bit set: 1 CRAM-MD5, 2 LOGIN, 4 PLAIN; default 7
-inline constexpr int kApop = 25;                // 1: log on to POP3 with APOP; default 0
-inline constexpr int kAttachmentPrefix = 26;    // 1: attachment files named "N-name"; default 0
-inline constexpr int kSaveAttachments = 27;     // 1: fetched attachments saved to files; default 0
-inline constexpr int kFileFlag = 28;            // message text from a file when it starts with
-                                                // this character; default '@' (64)
-inline constexpr int kUnnamedCounter = 29;      // >0: unnamed attachments numbered "N.att"
-inline constexpr int kReplyTimeout = 30;        // milliseconds; default 60000
-inline constexpr int kTlsMode = 40;             // 0 plain, 1 STARTTLS/STLS, 2 implicit TLS
-inline constexpr int kVerifyCertificate = 41;   // 1: verify the server (default), 0: do not
+inline constexpr int kSmtpPort = 21;          // default 25
+inline constexpr int kPop3Port = 22;          // default 110
+inline constexpr int kExtendedSmtp = 23;      // 1: EHLO and authentication; default 0
+inline constexpr int kAuthMechanisms = 24;    // bit set: 1 CRAM-MD5, 2 LOGIN, 4 PLAIN; default 7
+inline constexpr int kApop = 25;              // 1: log on to POP3 with APOP; default 0
+inline constexpr int kAttachmentPrefix = 26;  // 1: attachment files named "N-name"; default 0
+inline constexpr int kSaveAttachments = 27;   // 1: fetched attachments saved to files; default 0
+inline constexpr int kFileFlag = 28;          // message text from a file when it starts with
+                                              // this character; default '@' (64)
+inline constexpr int kUnnamedCounter = 29;    // >0: unnamed attachments numbered "N.att"
+inline constexpr int kReplyTimeout = 30;      // milliseconds; default 60000
+inline constexpr int kTlsMode = 40;           // 0 plain, 1 STARTTLS/STLS, 2 implicit TLS
+inline constexpr int kVerifyCertificate = 41; // 1: verify the server (default), 0: do not
 // Text options.
-inline constexpr int kLogFile = 20;             // append a trace of the channel's work here
-inline constexpr int kLogWrite = 52;            // append this text to the log as a line
-inline constexpr int kAuthSecret = 57;          // SMTP authentication secret
-inline constexpr int kAuthUser = 58;            // SMTP authentication user
-inline constexpr int kCaFile = 42;              // PEM file of trusted CAs; empty: the system's
+inline constexpr int kLogFile = 20;    // append a trace of the channel's work here
+inline constexpr int kLogWrite = 52;   // append this text to the log as a line
+inline constexpr int kAuthSecret = 57; // SMTP authentication secret
+inline constexpr int kAuthUser = 58;   // SMTP authentication user
+inline constexpr int kCaFile = 42;     // PEM file of trusted CAs; empty: the system's
 } // namespace option
 
 /// Authentication mechanisms, as bits of option::kAuthMechanisms.
@@ -44,9 +44,9 @@ inline constexpr std::int32_t kAuthLogin = 2;
 inline constexpr std::int32_t kAuthPlain = 4;
 
 enum class TlsMode : std::int32_t {
-    None = 0,      // the plain dialogue
-    StartTls = 1,  // STARTTLS (SMTP) or STLS (POP3) after the greeting; refused when not offered
-    Implicit = 2,  // TLS from the first byte (ports 465 and 995)
+    None = 0,     // the plain dialogue
+    StartTls = 1, // STARTTLS (SMTP) or STLS (POP3) after the greeting; refused when not offered
+    Implicit = 2, // TLS from the first byte (ports 465 and 995)
 };
 
 struct ChannelOptions {

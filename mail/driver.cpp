@@ -39,9 +39,8 @@ std::int32_t Driver::Run(StateMachine& machine, int state) {
             return code;
         }
         const auto slice = std::min(step.delay, deadline - now);
-        pollfd watch{machine.Fd(), static_cast<short>(step.wait == WaitFor::Readable ? POLLIN
-                                                                                    : POLLOUT),
-                     0};
+        pollfd watch{machine.Fd(),
+                     static_cast<short>(step.wait == WaitFor::Readable ? POLLIN : POLLOUT), 0};
         if (::poll(&watch, watch.fd >= 0 ? 1 : 0, static_cast<int>(slice.count())) < 0 &&
             errno != EINTR) {
             const std::int32_t code = Value(FromWsa(10022));
@@ -51,8 +50,8 @@ std::int32_t Driver::Run(StateMachine& machine, int state) {
     }
 }
 
-void Driver::LogFailure(const StateMachine& machine, std::int32_t code, int previous,
-                        int current, int next) const {
+void Driver::LogFailure(const StateMachine& machine, std::int32_t code, int previous, int current,
+                        int next) const {
     log_.Printf("ERROR(%ld): SockCode=%d SeeCode=%d PrevState=%d ThisState=%d NextState=%d",
                 static_cast<long>(channel_), static_cast<int>(machine.SocketError()),
                 static_cast<int>(code), previous, current, next);

@@ -28,12 +28,12 @@ enum class WaitFor { Nothing, Readable, Writable };
 
 /// What a state's handler tells the driver.
 struct Step {
-    int next = 0;                     // the state to run next
-    WaitFor wait = WaitFor::Nothing;  // what the socket must become first
+    int next = 0;                      // the state to run next
+    WaitFor wait = WaitFor::Nothing;   // what the socket must become first
     std::chrono::milliseconds delay{}; // the longest wait before the next look
-    bool progress = false;            // restarts the time-out (any change of state does too)
+    bool progress = false;             // restarts the time-out (any change of state does too)
     bool finished = false;
-    std::int32_t result = 0;          // when finished: 0 or positive, or a negative code
+    std::int32_t result = 0; // when finished: 0 or positive, or a negative code
 
     /// Run `next` at once.
     static Step Go(int next) { return {next, WaitFor::Nothing, {}, true, false, 0}; }
@@ -45,7 +45,9 @@ struct Step {
     static Step Wait(int self, WaitFor what, bool progress = false) {
         return {self, what, std::chrono::milliseconds(100), progress, false, 0};
     }
-    static Step Done(std::int32_t result = 0) { return {0, WaitFor::Nothing, {}, false, true, result}; }
+    static Step Done(std::int32_t result = 0) {
+        return {0, WaitFor::Nothing, {}, false, true, result};
+    }
     /// Ends with a failure; `next` is the state that was to follow, for the log.
     static Step Fail(Code code, int next) {
         return {next, WaitFor::Nothing, {}, false, true, Value(code)};

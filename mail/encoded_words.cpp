@@ -61,7 +61,7 @@ void DecodeEncodedWords(std::string& line) {
             DecodeQuoted(payload, QuotedStyle::EncodedWord, decoded);
         }
         const std::size_t length = close + 2 - start;
-        decoded.resize(length, ' ');  // never longer than the word it came from
+        decoded.resize(length, ' '); // never longer than the word it came from
         line.replace(start, length, decoded);
         from = start + length;
         ++words;

@@ -35,8 +35,7 @@ public:
     static constexpr std::size_t kResponseBufferSize = 4096;
     static constexpr std::size_t kLastLineLength = 127;
 
-    LineProtocol(Connection& connection, const MailLog& log)
-        : connection_(connection), log_(log) {}
+    LineProtocol(Connection& connection, const MailLog& log) : connection_(connection), log_(log) {}
 
     /// Queues a command line (CRLF is added) and logs it as "-> " and `shownAs`, or
     /// the command itself when `shownAs` is empty (secrets are shown masked).
@@ -74,13 +73,13 @@ private:
     Connection& connection_;
     const MailLog& log_;
     std::array<char, kResponseBufferSize> buffer_{};
-    std::size_t start_ = 0;  // first unread byte
-    std::size_t end_ = 0;    // one past the last received byte
-    bool discarding_ = false; // inside an overlong line
+    std::size_t start_ = 0;              // first unread byte
+    std::size_t end_ = 0;                // one past the last received byte
+    bool discarding_ = false;            // inside an overlong line
     std::array<char, 4> overlongHead_{}; // the first characters of the overlong line
     std::string output_;
     std::size_t sent_ = 0;
-    SmtpReply partial_;       // the lines of an SMTP reply read so far
+    SmtpReply partial_; // the lines of an SMTP reply read so far
     bool replyOverflow_ = false;
     bool replyStarted_ = false;
     std::string lastLine_;

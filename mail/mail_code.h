@@ -64,8 +64,8 @@ enum class Code : std::int32_t {
     AlreadyAttached = -72,       //
     ChannelOutOfRange = -73,     // also: no free channel to claim
     // Extensions of this engine (encrypted connections), beyond the Winsock range.
-    TlsNotOffered = -74,      // the server does not offer STARTTLS or STLS
-    TlsHandshakeFailed = -75, // the TLS handshake failed
+    TlsNotOffered = -74,       // the server does not offer STARTTLS or STLS
+    TlsHandshakeFailed = -75,  // the TLS handshake failed
     CertificateRejected = -76, // the server's certificate did not verify
 };
 

@@ -51,7 +51,8 @@ bool ReadFile(const std::string& path, std::string& contents) {
 UniqueFd CreatePartFile(const std::string& path, std::string& partPath) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        partPath = path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part";
+        partPath =
+            path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part";
         UniqueFd fd(::open(partPath.c_str(),
                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666));
         if (fd.Valid() || errno != EEXIST) {
@@ -448,8 +449,7 @@ std::int32_t MailEngine::Close(int channel) {
     return OnChannel(channel, "seeClose", QuitChannel);
 }
 
-std::int32_t MailEngine::ErrorText(int channel, std::int32_t code, char* buffer,
-                                   std::size_t size) {
+std::int32_t MailEngine::ErrorText(int channel, std::int32_t code, char* buffer, std::size_t size) {
     if (buffer == nullptr) {
         return Value(Code::BufferIsNull);
     }

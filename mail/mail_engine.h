@@ -79,8 +79,7 @@ public:
     /// file is checked before anything is sent.
     [[nodiscard]] std::int32_t SendEmail(int channel, std::string_view to, std::string_view cc,
                                          std::string_view bcc, std::string_view subject,
-                                         std::string_view message,
-                                         std::string_view attachments);
+                                         std::string_view message, std::string_view attachments);
 
     /// POP3: connects and logs on (APOP by option 25).
     [[nodiscard]] std::int32_t Pop3Connect(int channel, std::string_view server,
@@ -127,8 +126,7 @@ public:
 private:
     /// The channel, or null with the code (-71, -73) in `failure`.
     std::shared_ptr<Channel> Find(int channel, std::int32_t& failure);
-    template <typename Call>
-    std::int32_t OnChannel(int channel, const char* trace, Call call);
+    template <typename Call> std::int32_t OnChannel(int channel, const char* trace, Call call);
 
     mutable std::mutex mutex_;
     std::vector<std::shared_ptr<Channel>> channels_;

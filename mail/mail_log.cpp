@@ -15,8 +15,8 @@ void MailLog::Line(std::string_view text) const {
     }
     std::string line(text);
     line += '\n';
-    const UniqueFd fd(::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY,
-                             0666));
+    const UniqueFd fd(
+        ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
     if (!fd.Valid()) {
         return;
     }

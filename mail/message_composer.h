@@ -18,14 +18,14 @@
 namespace ob::mail {
 
 struct OutgoingMessage {
-    std::string from;      // the sender entry, as given
-    std::string replyTo;   // empty: no Reply-To header
-    std::string to;        // the lists as given (";" between entries); BCC never appears
+    std::string from;    // the sender entry, as given
+    std::string replyTo; // empty: no Reply-To header
+    std::string to;      // the lists as given (";" between entries); BCC never appears
     std::string cc;
     std::string subject;
-    std::string text;      // the message text
+    std::string text;                     // the message text
     std::vector<std::string> attachments; // file paths
-    std::string boundary;  // of the multipart/mixed message
+    std::string boundary;                 // of the multipart/mixed message
     std::chrono::system_clock::time_point date;
 };
 
@@ -62,8 +62,8 @@ private:
     OutgoingMessage message_;
     std::vector<UniqueFd> files_;
     Stage stage_ = Stage::Headers;
-    std::size_t attachment_ = 0;  // the attachment being sent
-    bool headerDone_ = false;     // its part header is out
+    std::size_t attachment_ = 0; // the attachment being sent
+    bool headerDone_ = false;    // its part header is out
     std::string failedFile_;
 };
 

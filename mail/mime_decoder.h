@@ -25,7 +25,7 @@ namespace ob::mail {
 
 struct MimeSettings {
     bool saveAttachments = false;
-    bool prefix = false;                    // "N-name" with the message number N
+    bool prefix = false; // "N-name" with the message number N
     int messageNumber = 0;
     std::string attachmentDirectory;
     std::int32_t* unnamedCounter = nullptr; // >0: unnamed parts saved as "N.att", counting on
@@ -70,11 +70,11 @@ private:
     Phase phase_ = Phase::Header;
     HeaderOf headerOf_ = HeaderOf::Message;
     bool mime_ = false;
-    std::vector<std::string> boundaries_;  // the active ones, outermost first
-    std::string field_;                    // the header field being unfolded
-    int continuations_ = 0;                // lines joined to it so far
-    std::string line_;                     // a line arriving in pieces
-    bool midLine_ = false;                 // inside such a line
+    std::vector<std::string> boundaries_; // the active ones, outermost first
+    std::string field_;                   // the header field being unfolded
+    int continuations_ = 0;               // lines joined to it so far
+    std::string line_;                    // a line arriving in pieces
+    bool midLine_ = false;                // inside such a line
     // The current part.
     Encoding encoding_ = Encoding::None;
     bool inline_ = false;
@@ -85,9 +85,9 @@ private:
     // Its attachment file.
     UniqueFd file_;
     std::string path_;
-    std::string pending_;  // decoded bytes not yet written
+    std::string pending_; // decoded bytes not yet written
     bool writeFailed_ = false;
-    bool lineEndOwed_ = false;  // the last decoded line's CRLF, written if a line follows
+    bool lineEndOwed_ = false; // the last decoded line's CRLF, written if a line follows
     Base64Decoder base64_;
     std::string from_;
     std::string subject_;

@@ -19,7 +19,8 @@ std::int64_t StatusNumber(std::string_view status, int index) {
             ++at;
         }
         std::int64_t value = -1;
-        const auto [end, error] = std::from_chars(status.data() + at, status.data() + status.size(), value);
+        const auto [end, error] =
+            std::from_chars(status.data() + at, status.data() + status.size(), value);
         if (error != std::errc()) {
             return -1;
         }
@@ -103,8 +104,8 @@ std::int32_t Pop3Session::Retrieve(Driver& driver, int message, LineSink& sink) 
 }
 
 std::int32_t Pop3Session::Delete(Driver& driver, int message) {
-    return Transaction(driver, "DELE " + std::to_string(message), message, Answer::Status,
-                       nullptr, "");
+    return Transaction(driver, "DELE " + std::to_string(message), message, Answer::Status, nullptr,
+                       "");
 }
 
 std::int32_t Pop3Session::Quit(Driver& driver) {
@@ -172,11 +173,12 @@ Step Pop3Session::Handle(Pop3State state) {
     const bool implicitTls = options_.tlsMode == TlsMode::Implicit;
     switch (state) {
     case Pop3State::Resolve:
-        return BeginConnect(server_, options_.pop3Port, StateNumber(Pop3State::Connecting),
-                            StateNumber(implicitTls ? Pop3State::TlsHandshake : Pop3State::Greeting));
+        return BeginConnect(
+            server_, options_.pop3Port, StateNumber(Pop3State::Connecting),
+            StateNumber(implicitTls ? Pop3State::TlsHandshake : Pop3State::Greeting));
     case Pop3State::Connecting:
-        return AwaitConnect(StateNumber(state),
-                            StateNumber(implicitTls ? Pop3State::TlsHandshake : Pop3State::Greeting));
+        return AwaitConnect(StateNumber(state), StateNumber(implicitTls ? Pop3State::TlsHandshake
+                                                                        : Pop3State::Greeting));
     case Pop3State::TlsHandshake:
         if (!connection_->Encrypted()) {
             return BeginTls(StateNumber(state));

@@ -14,7 +14,7 @@ int ProtocolSession::Fd() const {
 
 std::uint32_t ProtocolSession::SocketError() const {
     return connection_ && connection_->SocketError() != 0 ? connection_->SocketError()
-                                                           : connector_.SocketError();
+                                                          : connector_.SocketError();
 }
 
 Code ProtocolSession::TimeoutCode(int state) const {
@@ -39,8 +39,8 @@ void ProtocolSession::Adopt(UniqueFd fd) {
     line_ = std::make_unique<LineProtocol>(*connection_, log_);
 }
 
-Step ProtocolSession::BeginConnect(const std::string& server, std::uint16_t port,
-                                   int connecting, int connected) {
+Step ProtocolSession::BeginConnect(const std::string& server, std::uint16_t port, int connecting,
+                                   int connected) {
     Disconnect();
     server_ = server;
     connectingState_ = connecting;
@@ -108,15 +108,14 @@ std::optional<Step> ProtocolSession::FlushOutput(int self) {
         return std::nullopt;
     }
     if (flushed == kWouldBlock) {
-        return Step::Wait(self,
-                          connection_->WantsWrite() ? WaitFor::Writable : WaitFor::Readable,
+        return Step::Wait(self, connection_->WantsWrite() ? WaitFor::Writable : WaitFor::Readable,
                           line_->QueuedBytes() < before);
     }
     return Step::Fail(flushed, self);
 }
 
-Step ProtocolSession::SendLine(std::string_view command, int next,
-                               std::chrono::milliseconds delay, std::string_view shownAs) {
+Step ProtocolSession::SendLine(std::string_view command, int next, std::chrono::milliseconds delay,
+                               std::string_view shownAs) {
     line_->Command(command, shownAs);
     if (auto waiting = FlushOutput(next); waiting && waiting->finished) {
         return *waiting;

@@ -9,8 +9,8 @@
 namespace ob::mail {
 
 enum class QuotedStyle {
-    Body,         // RFC 2045: "_" is itself
-    EncodedWord,  // RFC 2047 "Q": "_" is a blank
+    Body,        // RFC 2045: "_" is itself
+    EncodedWord, // RFC 2047 "Q": "_" is a blank
 };
 
 /// Appends the decoding of `text` to `out`: "=" and two hexadecimal digits (either

@@ -179,10 +179,9 @@ Step SmtpSession::Handle(SmtpState state) {
                                             ? SmtpState::TlsHandshake
                                             : SmtpState::Greeting));
     case SmtpState::Connecting:
-        return AwaitConnect(StateNumber(state),
-                            StateNumber(options_.tlsMode == TlsMode::Implicit
-                                            ? SmtpState::TlsHandshake
-                                            : SmtpState::Greeting));
+        return AwaitConnect(StateNumber(state), StateNumber(options_.tlsMode == TlsMode::Implicit
+                                                                ? SmtpState::TlsHandshake
+                                                                : SmtpState::Greeting));
     case SmtpState::TlsHandshake:
         if (!connection_->Encrypted()) {
             return BeginTls(StateNumber(state));
@@ -239,7 +238,8 @@ Step SmtpSession::Handle(SmtpState state) {
         if (reply_.code != 334) {
             return Step::Fail(Code::SmtpError, StateNumber(SmtpState::CramMd5Reply));
         }
-        const std::string_view first = std::string_view(reply_.text).substr(0, reply_.text.find('\n'));
+        const std::string_view first =
+            std::string_view(reply_.text).substr(0, reply_.text.find('\n'));
         const std::string_view challenge = Trim(first.substr(first.size() > 4 ? 4 : first.size()));
         log_.Printf("Challenge '%s'", Base64Decode(challenge).c_str());
         return SendCommand(CramMd5Answer(options_.authUser, options_.authSecret, challenge),
@@ -289,15 +289,14 @@ Step SmtpSession::Handle(SmtpState state) {
         }
         return Step::Go(StateNumber(SmtpState::Recipient));
     case SmtpState::Recipient:
-        return SendCommand("RCPT TO:" + envelope_.recipients[recipient_],
-                           SmtpState::RecipientReply, 25);
+        return SendCommand("RCPT TO:" + envelope_.recipients[recipient_], SmtpState::RecipientReply,
+                           25);
     case SmtpState::RecipientReply:
         if (auto waiting = AwaitReply(state, SmtpState::Data)) {
             return *waiting;
         }
-        return Step::Go(StateNumber(++recipient_ < envelope_.recipients.size()
-                                        ? SmtpState::Recipient
-                                        : SmtpState::Data));
+        return Step::Go(StateNumber(
+            ++recipient_ < envelope_.recipients.size() ? SmtpState::Recipient : SmtpState::Data));
     case SmtpState::Data:
         return SendCommand("DATA", SmtpState::DataReply, 25);
     case SmtpState::DataReply:

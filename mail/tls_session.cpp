@@ -83,8 +83,7 @@ struct TlsSession::OpenSsl {
     }
 };
 
-std::unique_ptr<TlsSession> TlsSession::Create(int fd, const TlsSettings& settings,
-                                               Code& failure) {
+std::unique_ptr<TlsSession> TlsSession::Create(int fd, const TlsSettings& settings, Code& failure) {
     failure = Code::TlsHandshakeFailed;
     ERR_clear_error();
     std::unique_ptr<TlsSession> session(new TlsSession());
@@ -117,9 +116,9 @@ std::unique_ptr<TlsSession> TlsSession::Create(int fd, const TlsSettings& settin
     }
     if (settings.verify) {
         X509_VERIFY_PARAM* param = SSL_get0_param(openSsl.ssl);
-        const int named =
-            address ? X509_VERIFY_PARAM_set1_ip_asc(param, settings.serverName.c_str())
-                    : X509_VERIFY_PARAM_set1_host(param, settings.serverName.c_str(), 0);
+        const int named = address
+                              ? X509_VERIFY_PARAM_set1_ip_asc(param, settings.serverName.c_str())
+                              : X509_VERIFY_PARAM_set1_host(param, settings.serverName.c_str(), 0);
         if (named != 1) {
             return nullptr;
         }
