@@ -5,7 +5,6 @@
 namespace ob::mail {
 namespace {
 
-constexpr Code kWouldBlock = FromWsa(10035);
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';

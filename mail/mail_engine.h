@@ -27,7 +27,7 @@
 
 namespace ob::mail {
 
-class Channel;
+struct Channel;
 
 /// What Status reports about a channel.
 enum class StatusQuery : int {
