@@ -21,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace ob::mail;
 
-constexpr std::size_t kMaxInput = 96 * 1024;  // fits a socket pair's buffer whole
+constexpr std::size_t kMaxInput = 96 * 1024; // fits a socket pair's buffer whole
 
 const fs::path& ScratchDir() {
     static const fs::path dir = [] {
