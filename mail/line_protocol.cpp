@@ -5,7 +5,6 @@
 namespace ob::mail {
 namespace {
 
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }

@@ -40,11 +40,7 @@ std::int32_t Pop3Session::Connect(Driver& driver, const std::string& server,
     user_ = user;
     password_ = password;
     afterHandshake_ = Pop3State::Greeting;
-    const std::int32_t result = driver.Run(*this, StateNumber(Pop3State::Resolve));
-    if (result < 0) {
-        Disconnect();
-    }
-    return result;
+    return RunOrDisconnect(driver, StateNumber(Pop3State::Resolve));
 }
 
 std::int32_t Pop3Session::LogOn(Driver& driver, const std::string& user,
@@ -52,11 +48,7 @@ std::int32_t Pop3Session::LogOn(Driver& driver, const std::string& user,
     user_ = user;
     password_ = password;
     afterHandshake_ = Pop3State::Greeting;
-    const std::int32_t result = driver.Run(*this, StateNumber(Pop3State::Greeting));
-    if (result < 0) {
-        Disconnect();
-    }
-    return result;
+    return RunOrDisconnect(driver, StateNumber(Pop3State::Greeting));
 }
 
 std::int32_t Pop3Session::Transaction(Driver& driver, std::string command, int message,

@@ -39,6 +39,14 @@ void ProtocolSession::Adopt(UniqueFd fd) {
     line_ = std::make_unique<LineProtocol>(*connection_, log_);
 }
 
+std::int32_t ProtocolSession::RunOrDisconnect(Driver& driver, int state) {
+    const std::int32_t result = driver.Run(*this, state);
+    if (result < 0) {
+        Disconnect();
+    }
+    return result;
+}
+
 Step ProtocolSession::BeginConnect(const std::string& server, std::uint16_t port, int connecting,
                                    int connected) {
     Disconnect();

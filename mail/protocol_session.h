@@ -36,6 +36,9 @@ public:
     void Adopt(UniqueFd fd);
 
 protected:
+    /// Runs the machine from `state`; a failure closes the connection, so that the
+    /// next call starts afresh instead of mid-dialogue.
+    std::int32_t RunOrDisconnect(Driver& driver, int state);
     /// Resolves `server` and starts connecting; goes to `connecting`, or straight on to
     /// `connected` when the connect completes at once.
     Step BeginConnect(const std::string& server, std::uint16_t port, int connecting, int connected);

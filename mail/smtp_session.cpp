@@ -66,21 +66,13 @@ std::int32_t SmtpSession::Connect(Driver& driver, const std::string& server,
     server_ = server;
     helloDomain_ = HeloDomain(sender);
     afterHandshake_ = SmtpState::Greeting;
-    const std::int32_t result = driver.Run(*this, StateNumber(SmtpState::Resolve));
-    if (result < 0) {
-        Disconnect();
-    }
-    return result;
+    return RunOrDisconnect(driver, StateNumber(SmtpState::Resolve));
 }
 
 std::int32_t SmtpSession::Greet(Driver& driver, const std::string& sender) {
     helloDomain_ = HeloDomain(sender);
     afterHandshake_ = SmtpState::Greeting;
-    const std::int32_t result = driver.Run(*this, StateNumber(SmtpState::Greeting));
-    if (result < 0) {
-        Disconnect();
-    }
-    return result;
+    return RunOrDisconnect(driver, StateNumber(SmtpState::Greeting));
 }
 
 std::int32_t SmtpSession::Send(Driver& driver, Envelope envelope, MessageComposer& composer) {
@@ -94,12 +86,9 @@ std::int32_t SmtpSession::Send(Driver& driver, Envelope envelope, MessageCompose
     recipient_ = 0;
     composer_ = &composer;
     bodyMore_ = true;
-    const std::int32_t result = driver.Run(*this, StateNumber(SmtpState::MailFrom));
+    // A failure may leave the dialogue anywhere (inside DATA, say).
+    const std::int32_t result = RunOrDisconnect(driver, StateNumber(SmtpState::MailFrom));
     composer_ = nullptr;
-    if (result < 0) {
-        // The dialogue may stand anywhere (inside DATA, say): start afresh next time.
-        Disconnect();
-    }
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "loopback_server.h"
 #include "mail/channel_options.h"
 #include "mail/mail_engine.h"
+#include "mail_files.h"
 #include "scratch.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,10 @@ namespace {
 
 using namespace ob::mail;
 namespace fs = std::filesystem;
+using ob::test::Names;
+using ob::test::ReadAll;
 
 constexpr const char* kDovecot = "/usr/sbin/dovecot";
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class MailDovecot : public ::testing::Test {
 protected:

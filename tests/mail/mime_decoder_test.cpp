@@ -3,6 +3,7 @@
 #include "mail/attachment_file.h"
 #include "mail/base64.h"
 #include "mail/mime_decoder.h"
+#include "mail_files.h"
 #include "scratch.h"
 
 #include <gtest/gtest.h>
@@ -16,21 +17,8 @@ namespace {
 
 using namespace ob::mail;
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::set<std::string> Names(const fs::path& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
+using ob::test::Names;
+using ob::test::ReadAll;
 
 struct Decoded {
     std::string from;

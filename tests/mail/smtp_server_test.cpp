@@ -3,7 +3,9 @@
 #include "loopback_server.h"
 #include "mail/channel_options.h"
 #include "mail/mail_engine.h"
+#include "mail_files.h"
 #include "scratch.h"
+#include "socket_server.h"
 
 #include <gtest/gtest.h>
 
@@ -19,52 +21,10 @@ namespace {
 
 using namespace ob::mail;
 namespace fs = std::filesystem;
+using ob::test::Names;
+using ob::test::ReadAll;
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A socket listening on 127.0.0.1 (port in Port()) that runs `serve` on the first
-// connection it accepts, or never accepts when `serve` is empty.
-class SocketServer {
-public:
-    explicit SocketServer(std::function<void(int)> serve = {}) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(fd_, 4);
-        socklen_t length = sizeof address;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        if (serve) {
-            thread_ = std::thread([this, serve] {
-                const int client = ::accept(fd_, nullptr, nullptr);
-                if (client >= 0) {
-                    serve(client);
-                    ::close(client);
-                }
-            });
-        }
-    }
-    ~SocketServer() {
-        ::shutdown(fd_, SHUT_RDWR);
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-        ::close(fd_);
-    }
-    int Port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-    std::thread thread_;
-};
+using ob::test::SocketServer;
 
 class MailSmtp : public ::testing::Test {
 protected:

@@ -1,19 +1,18 @@
 // Dialogues byte for byte: a scripted server on loopback plays the server's lines of
 // a transcript (data/*.txt) and checks every line the engine sends.
+#include "fixed_clock.h"
 #include "mail/channel_options.h"
 #include "mail/mail_engine.h"
 #include "platform/time/clock.h"
+#include "socket_server.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
-#include <netinet/in.h>
+#include <memory>
 #include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -29,38 +28,18 @@ public:
                 steps_.emplace_back(line[0], line.size() > 3 ? line.substr(3) : std::string());
             }
         }
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 1);
-        socklen_t length = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~TranscriptServer() {
-        ::shutdown(listener_, SHUT_RDWR);
-        thread_.join();
-        ::close(listener_);
+        server_ = std::make_unique<ob::test::SocketServer>([this](int client) { Serve(client); });
     }
 
-    int Port() const { return port_; }
+    int Port() const { return server_->Port(); }
     /// Waits for the dialogue to end; what went differently, empty when nothing did.
     std::string Differences() {
-        thread_.join();
-        thread_ = std::thread([] {});
+        server_->Join();
         return differences_;
     }
 
 private:
-    void Serve() {
-        const int client = ::accept(listener_, nullptr, nullptr);
-        if (client < 0) {
-            differences_ = "no connection";
-            return;
-        }
+    void Serve(int client) {
         std::string input;
         for (const auto& [who, text] : steps_) {
             if (who == 'S') {
@@ -73,7 +52,6 @@ private:
                 const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
                 if (got <= 0) {
                     differences_ += "expected '" + text + "', the connection ended\n";
-                    ::close(client);
                     return;
                 }
                 input.append(buffer, static_cast<std::size_t>(got));
@@ -88,14 +66,11 @@ private:
         if (::recv(client, &rest, 1, 0) > 0) {
             differences_ += "the engine sent more than the transcript\n";
         }
-        ::close(client);
     }
 
     std::vector<std::pair<char, std::string>> steps_;
-    int listener_ = -1;
-    int port_ = 0;
-    std::thread thread_;
     std::string differences_;
+    std::unique_ptr<ob::test::SocketServer> server_;
 };
 
 class MailTranscript : public ::testing::Test {
@@ -103,14 +78,7 @@ protected:
     void SetUp() override {
         ::setenv("TZ", "UTC0", 1);
         ::tzset();
-        std::tm parts{};
-        parts.tm_year = 95;
-        parts.tm_mon = 2;
-        parts.tm_mday = 14;
-        parts.tm_hour = 12;
-        parts.tm_min = 41;
-        parts.tm_sec = 29;
-        const auto now = std::chrono::system_clock::from_time_t(::timegm(&parts));
+        const auto now = ob::test::FixedNow();
         ob::clock::SetTestClock([now] { return now; });
         ASSERT_EQ(engine_.Attach(1), 1);
     }
