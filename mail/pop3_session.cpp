@@ -101,12 +101,7 @@ std::int32_t Pop3Session::Delete(Driver& driver, int message) {
 }
 
 std::int32_t Pop3Session::Quit(Driver& driver) {
-    if (!Connected()) {
-        return 0;
-    }
-    const std::int32_t result = driver.Run(*this, StateNumber(Pop3State::Quit));
-    Disconnect();
-    return result;
+    return QuitFrom(driver, StateNumber(Pop3State::Quit));
 }
 
 Step Pop3Session::Run(int state) {

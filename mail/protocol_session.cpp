@@ -47,6 +47,15 @@ std::int32_t ProtocolSession::RunOrDisconnect(Driver& driver, int state) {
     return result;
 }
 
+std::int32_t ProtocolSession::QuitFrom(Driver& driver, int state) {
+    if (!Connected()) {
+        return 0;
+    }
+    const std::int32_t result = driver.Run(*this, state);
+    Disconnect();
+    return result;
+}
+
 Step ProtocolSession::BeginConnect(const std::string& server, std::uint16_t port, int connecting,
                                    int connected) {
     Disconnect();

@@ -39,6 +39,9 @@ protected:
     /// Runs the machine from `state`; a failure closes the connection, so that the
     /// next call starts afresh instead of mid-dialogue.
     std::int32_t RunOrDisconnect(Driver& driver, int state);
+    /// Runs the QUIT dialogue from `state` when connected, then closes; 0 when not
+    /// connected.
+    std::int32_t QuitFrom(Driver& driver, int state);
     /// Resolves `server` and starts connecting; goes to `connecting`, or straight on to
     /// `connected` when the connect completes at once.
     Step BeginConnect(const std::string& server, std::uint16_t port, int connecting, int connected);

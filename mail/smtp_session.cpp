@@ -93,12 +93,7 @@ std::int32_t SmtpSession::Send(Driver& driver, Envelope envelope, MessageCompose
 }
 
 std::int32_t SmtpSession::Quit(Driver& driver) {
-    if (!Connected()) {
-        return 0;
-    }
-    const std::int32_t result = driver.Run(*this, StateNumber(SmtpState::Quit));
-    Disconnect();
-    return result;
+    return QuitFrom(driver, StateNumber(SmtpState::Quit));
 }
 
 Step SmtpSession::Run(int state) {
