@@ -15,8 +15,8 @@ message["From"] = "Ann Lee <ann@example.org>"
 message["To"] = "jobs@example.org"
 message["Subject"] = subject
 message.set_content("The files.\n.hidden dot line\n")
-for spec in sys.argv[3:]:
-    name, _, path = spec.partition("=")
+for attachment in sys.argv[3:]:
+    name, _, path = attachment.partition("=")
     with open(path, "rb") as f:
         data = f.read()
     kind = (mimetypes.guess_type(name)[0] or "application/octet-stream").split("/")
