@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
           libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd
-          msmtp python3-aiosmtpd)
+          libssl-dev openssl python3-aiosmtpd dovecot-pop3d msmtp)
 
 install_missing() {
     local missing=()
