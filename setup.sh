@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
-          libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd)
+          libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd
+          libcurl4-openssl-dev curl python3-pyftpdlib python3-openssl vsftpd)
 
 install_missing() {
     local missing=()
