@@ -105,7 +105,7 @@ void FtpTestServer::StartPyftpdlib(const FtpServerOptions& options) {
         return;
     }
     std::vector<std::string> argv = {
-        kPython, OB_TEST_DATA_DIR "/ftp_server.py", "--root", options.root, "--host", options.host};
+        kPython, OB_FTP_SERVER_SCRIPT, "--root", options.root, "--host", options.host};
     argv.insert(argv.end(), options.extra.begin(), options.extra.end());
     pid_ = Spawn(argv, pipeFds[1], options.root + ".log");
     ::close(pipeFds[1]);
@@ -151,7 +151,7 @@ void FtpTestServer::StartVsftpd(const FtpServerOptions& options) {
     }
     const std::string pem = tlsDirectory + "/server.pem";
     if (!tlsDirectory.empty()) {
-        const pid_t maker = Spawn({kPython, OB_TEST_DATA_DIR "/ftp_server.py", "--root",
+        const pid_t maker = Spawn({kPython, OB_FTP_SERVER_SCRIPT, "--root",
                                    options.root, "--tls", tlsDirectory, "--cert-only"},
                                   -1, options.root + ".log");
         int status = 0;
