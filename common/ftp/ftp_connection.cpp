@@ -2,6 +2,7 @@
 
 #include "common/ftp/ftp_error_text.h"
 #include "common/ftp/ftp_line_ends.h"
+#include "common/ftp/ftp_listing_parser.h"
 #include "platform/error/win_error.h"
 #include "platform/lifetime/unique_fd.h"
 
@@ -21,6 +22,8 @@ namespace ob::common::ftp {
 namespace {
 
 constexpr long kBufferSize = 256 * 1024;
+/// Largest listing kept (a server could send one without end).
+constexpr std::size_t kMaxListing = 64u * 1024u * 1024u;
 
 void GlobalInit() {
     static std::once_flag once;
@@ -101,7 +104,7 @@ struct FtpConnection::Request {
     int readFd = -1;
     curl_off_t uploadSize = -1;
     bool text = false;
-    FtpListing* listing = nullptr;
+    std::string* listingText = nullptr;
     // Filled by the callbacks.
     LfToCrLf toWire;
     std::string pendingUpload;
@@ -140,8 +143,13 @@ struct FtpConnection::Callbacks {
     static size_t Write(char* data, size_t size, size_t count, void* user) {
         auto* request = static_cast<Request*>(user);
         const size_t bytes = size * count;
-        if (request->writeFd < 0) {
-            return bytes; // a listing's own data: nothing to keep
+        if (request->listingText != nullptr) {
+            if (request->listingText->size() + bytes > kMaxListing) {
+                request->owner->localError_ = kErrorNotEnoughMemory;
+                return 0;
+            }
+            request->listingText->append(data, bytes);
+            return bytes;
         }
         if (!WriteAll(request->writeFd, data, bytes)) {
             request->owner->localError_ = ob::error::FromErrno(errno);
@@ -183,25 +191,6 @@ struct FtpConnection::Callbacks {
         std::memcpy(buffer, request->pendingUpload.data(), n);
         request->pendingUpload.erase(0, n);
         return n;
-    }
-
-    static long ChunkBegin(const void* info, void* user, int) {
-        auto* request = static_cast<Request*>(user);
-        const auto* file = static_cast<const curl_fileinfo*>(info);
-        if (request->listing != nullptr && file != nullptr && file->filename != nullptr) {
-            FtpListEntry entry;
-            entry.name = file->filename;
-            entry.directory = file->filetype == CURLFILETYPE_DIRECTORY;
-            entry.symbolicLink = file->filetype == CURLFILETYPE_SYMLINK;
-            if ((file->flags & CURLFINFOFLAG_KNOWN_SIZE) != 0 && file->size > 0) {
-                entry.size = static_cast<std::uint64_t>(file->size);
-            }
-            if ((file->flags & CURLFINFOFLAG_KNOWN_TIME) != 0) {
-                entry.modified = file->time;
-            }
-            request->listing->push_back(std::move(entry));
-        }
-        return CURL_CHUNK_BGN_FUNC_SKIP;
     }
 };
 
@@ -331,7 +320,7 @@ std::uint32_t FtpConnection::Perform(Request& request) {
     // the transfer binary, and converts the line ends itself (LfToCrLf); the next
     // binary transfer then sets TYPE I again.
     Slist preQuote;
-    const bool transfer = !request.noBody && request.listing == nullptr;
+    const bool transfer = !request.noBody && request.listingText == nullptr;
     const bool ownTextType = transfer && request.text && request.readFd >= 0;
     if (ownTextType || (transfer && !request.text && textTypeOnServer_)) {
         preQuote.reset(curl_slist_append(nullptr, ownTextType ? "TYPE A" : "TYPE I"));
@@ -354,10 +343,6 @@ std::uint32_t FtpConnection::Perform(Request& request) {
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
     curl_easy_setopt(easy, CURLOPT_READFUNCTION, &Callbacks::Read);
     curl_easy_setopt(easy, CURLOPT_READDATA, &request);
-    const bool listing = request.listing != nullptr;
-    curl_easy_setopt(easy, CURLOPT_WILDCARDMATCH, listing ? 1L : 0L);
-    curl_easy_setopt(easy, CURLOPT_CHUNK_BGN_FUNCTION, listing ? &Callbacks::ChunkBegin : nullptr);
-    curl_easy_setopt(easy, CURLOPT_CHUNK_DATA, listing ? &request : nullptr);
 
     const CURLcode code = curl_easy_perform(easy);
     curl_easy_setopt(easy, CURLOPT_POSTQUOTE, nullptr);
@@ -594,19 +579,14 @@ std::uint32_t FtpConnection::Put(const std::string& local, std::string_view remo
 
 std::uint32_t FtpConnection::List(FtpListing& entries) {
     entries.clear();
+    std::string text;
     Request request;
-    request.url = DirectoryUrl(cwd_) + "*";
+    request.url = DirectoryUrl(cwd_); // a directory URL: LIST
     request.noBody = false;
-    request.listing = &entries;
+    request.listingText = &text;
     const std::uint32_t result = Perform(request);
-    std::reverse(entries.begin(), entries.end());
-    if (result == kInternetExtendedError && entries.empty()) {
-        // libcurl calls an empty listing "no file matched": an empty directory when
-        // the LIST itself completed.
-        const FtpReply* list = conversation_.ReplyTo("LIST");
-        if (list != nullptr && IsTwoHundred(list->code)) {
-            return 0;
-        }
+    if (result == 0) {
+        entries = ParseListing(text);
     }
     return result;
 }

@@ -67,9 +67,9 @@ public:
     /// Uploads `local`; text type sends its LF line ends as CR LF.
     [[nodiscard]] std::uint32_t Put(const std::string& local, std::string_view remote,
                                     TransferType type);
-    /// The entries of the current directory (libcurl parses UNIX and Windows-style
-    /// listings), in the reverse of the server's order. An empty directory gives
-    /// 0 and no entries.
+    /// The entries of the current directory (its LIST text read by
+    /// ftp_listing_parser.h), in the reverse of the server's order. An empty
+    /// directory gives 0 and no entries.
     [[nodiscard]] std::uint32_t List(FtpListing& entries);
 
     /// The current remote directory, and going back to one read earlier (no

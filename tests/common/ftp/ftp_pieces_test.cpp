@@ -3,6 +3,7 @@
 #include "common/ftp/ftp_error_text.h"
 #include "common/ftp/ftp_line_ends.h"
 #include "common/ftp/ftp_list_entry.h"
+#include "common/ftp/ftp_listing_parser.h"
 #include "common/ftp/ftp_reply.h"
 #include "common/ftp/ftp_text_types.h"
 #include "common/ftp/ftp_wildcard.h"
@@ -189,6 +190,51 @@ TEST(FtpListEntry, NamesThatCouldLeaveTheDirectory) {
     for (const auto& c : cases) {
         EXPECT_EQ(IsSafeEntryName(c.name), c.safe) << c.name;
     }
+}
+
+TEST(FtpListingParser, UnixAndWindowsLines) {
+    const struct {
+        const char* line;
+        const char* name; // null: not an entry
+        bool directory;
+        std::uint64_t size;
+    } cases[] = {
+        {"-rw-r--r--   1 owner    group        1234 Jan 01  2020 report.txt", "report.txt", false,
+         1234},
+        {"drwxr-xr-x   2 owner    group        4096 Dec 31 23:59 my dir", "my dir", true, 4096},
+        {"-rw-r--r--   1 owner       7 Mar  5  1999  leading blank", " leading blank", false, 7},
+        {"lrwxrwxrwx   1 o g 11 Feb 02 2021 link -> target", "link", false, 11},
+        {"-rw-r--r--   1 o g 5 Jan 01 2020 ../escape.txt", "../escape.txt", false, 5},
+        {"01-01-20  10:00AM       <DIR>          Win Dir", "Win Dir", true, 0},
+        {"12-31-1999  11:59PM             42 w.txt", "w.txt", false, 42},
+        {"total 12", nullptr, false, 0},
+        {"-rw-r--r-- 1 o g x Jan 01 2020 nosize", nullptr, false, 0},
+        {"-rw-r--r-- 1 o g 5 Foo 01 2020 badmonth", nullptr, false, 0},
+        {"01-01-20  10:00AM  <DIR>", nullptr, false, 0},
+        {"13-01-20  10:00AM  5 badmonth", nullptr, false, 0},
+        {"", nullptr, false, 0},
+    };
+    for (const auto& c : cases) {
+        const auto entry = ParseListingLine(c.line);
+        if (c.name == nullptr) {
+            EXPECT_FALSE(entry.has_value()) << c.line;
+            continue;
+        }
+        ASSERT_TRUE(entry.has_value()) << c.line;
+        EXPECT_EQ(entry->name, c.name);
+        EXPECT_EQ(entry->directory, c.directory) << c.line;
+        EXPECT_EQ(entry->size, c.size) << c.line;
+    }
+    EXPECT_EQ(ParseListingLine("01-02-20  01:30PM 1 x")->modified, 1577971800); // 2020-01-02 13:30
+    EXPECT_EQ(ParseListingLine("-rw-r--r-- 1 o g 1 Jan 02 2020 x")->modified, 1577923200);
+}
+
+TEST(FtpListingParser, ListingsRunInReverseAndSkipNoise) {
+    const FtpListing listing = ParseListing("total 2\r\n-rw-r--r-- 1 o g 1 Jan 01 2020 a\r\n"
+                                            "garbage\n-rw-r--r-- 1 o g 2 Jan 01 2020 b");
+    ASSERT_EQ(listing.size(), 2u);
+    EXPECT_EQ(listing[0].name, "b");
+    EXPECT_EQ(listing[1].name, "a");
 }
 
 } // namespace

@@ -104,8 +104,8 @@ void FtpTestServer::StartPyftpdlib(const FtpServerOptions& options) {
         problem_ = "pipe failed";
         return;
     }
-    std::vector<std::string> argv = {
-        kPython, OB_FTP_SERVER_SCRIPT, "--root", options.root, "--host", options.host};
+    std::vector<std::string> argv = {kPython,  OB_FTP_SERVER_SCRIPT, "--root", options.root,
+                                     "--host", options.host};
     argv.insert(argv.end(), options.extra.begin(), options.extra.end());
     pid_ = Spawn(argv, pipeFds[1], options.root + ".log");
     ::close(pipeFds[1]);
@@ -151,8 +151,8 @@ void FtpTestServer::StartVsftpd(const FtpServerOptions& options) {
     }
     const std::string pem = tlsDirectory + "/server.pem";
     if (!tlsDirectory.empty()) {
-        const pid_t maker = Spawn({kPython, OB_FTP_SERVER_SCRIPT, "--root",
-                                   options.root, "--tls", tlsDirectory, "--cert-only"},
+        const pid_t maker = Spawn({kPython, OB_FTP_SERVER_SCRIPT, "--root", options.root, "--tls",
+                                   tlsDirectory, "--cert-only"},
                                   -1, options.root + ".log");
         int status = 0;
         if (maker < 0 || ::waitpid(maker, &status, 0) != maker || !fs::exists(pem)) {
