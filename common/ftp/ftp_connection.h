@@ -95,7 +95,8 @@ private:
     std::string DirectoryUrl(std::string_view directory) const;
     std::string FileUrl(std::string_view name) const;
 
-    void* easy_ = nullptr; // CURL*
+    void* easy_ = nullptr;  // CURL*
+    void* multi_ = nullptr; // CURLM*, whose pool keeps the control connection
     std::string baseUrl_;
     std::string cwd_ = "/";
     FtpConversation conversation_;
