@@ -136,6 +136,13 @@ TEST_P(FtpBothServersTest, SingleOperationsAndTheirRefusals) {
     EXPECT_EQ(sink_.Get("FTP.LASTMSG"), sink_.Get("FTP.LASTLINE"));
     EXPECT_EQ(sink_.LastError(), sink_.Get("FTP.LASTLINE"));
     EXPECT_EQ(session_.CurrentDirectory(), "/w");
+    // A success replaces the last line and keeps the last failure's number.
+    const std::string refusal = sink_.Get("FTP.LASTLINE");
+    EXPECT_TRUE(session_.Mkdir("after"));
+    EXPECT_NE(sink_.Get("FTP.LASTLINE"), refusal);
+    EXPECT_EQ(sink_.Get("FTP.LASTLINE").substr(0, 3), "257");
+    EXPECT_EQ(sink_.Get("FTP.REPLY_CODE"), "12003");
+    EXPECT_EQ(sink_.Get("FTP.WINSOCK"), "0");
 }
 
 TEST_P(FtpBothServersTest, TextModeTurnsLineEndsBinaryKeepsThem) {
