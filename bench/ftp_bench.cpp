@@ -107,7 +107,9 @@ bool Ready(benchmark::State& state) {
     return true;
 }
 
-void BM_FtpSessionGet100MB(benchmark::State& state) {
+/// Runs `operation` (a session call) once per iteration on a session logged on in
+/// the server's folder w/.
+template <typename Operation> void RunSession(benchmark::State& state, Operation operation) {
     if (!Ready(state)) {
         return;
     }
@@ -117,101 +119,65 @@ void BM_FtpSessionGet100MB(benchmark::State& state) {
         state.SkipWithError("connect failed");
         return;
     }
-    const std::string local = (TheBench().base / "local" / "got.bin").string();
     for (auto _ : state) {
-        if (!session.Get("big.bin", local, 1)) {
-            state.SkipWithError("get failed");
+        if (!operation(session)) {
+            state.SkipWithError("the transfer failed");
             return;
         }
     }
+}
+
+/// Runs the curl command with `words` after its credentials once per iteration.
+void RunCurlCommand(benchmark::State& state, const std::vector<std::string>& words) {
+    if (!Ready(state)) {
+        return;
+    }
+    std::vector<std::string> command = {"curl", "-s", "-u", TheBench().Credentials()};
+    command.insert(command.end(), words.begin(), words.end());
+    for (auto _ : state) {
+        if (!RunCurl(command)) {
+            state.SkipWithError("curl failed");
+            return;
+        }
+    }
+}
+
+void BM_FtpSessionGet100MB(benchmark::State& state) {
+    const std::string local = (TheBench().base / "local" / "got.bin").string();
+    RunSession(state, [&](auto& session) { return session.Get("big.bin", local, 1); });
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBigFile));
 }
 
 void BM_CurlCommandGet100MB(benchmark::State& state) {
-    if (!Ready(state)) {
-        return;
-    }
     const std::string local = (TheBench().base / "local" / "curl.bin").string();
-    for (auto _ : state) {
-        if (!RunCurl({"curl", "-s", "-u", TheBench().Credentials(), "-o", local,
-                      TheBench().Url("big.bin")})) {
-            state.SkipWithError("curl failed");
-            return;
-        }
-    }
+    RunCurlCommand(state, {"-o", local, TheBench().Url("big.bin")});
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBigFile));
 }
 
 void BM_FtpSessionPut100MB(benchmark::State& state) {
-    if (!Ready(state)) {
-        return;
-    }
-    NullSink sink;
-    ob::common::ftp::FtpSession session(sink);
-    if (!session.Connect(TheBench().Options()) || !session.Cd("w")) {
-        state.SkipWithError("connect failed");
-        return;
-    }
     const std::string local = (TheBench().base / "local" / "big.bin").string();
-    for (auto _ : state) {
-        if (!session.Put(local, "put.bin", 1)) {
-            state.SkipWithError("put failed");
-            return;
-        }
-    }
+    RunSession(state, [&](auto& session) { return session.Put(local, "put.bin", 1); });
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBigFile));
 }
 
 void BM_CurlCommandPut100MB(benchmark::State& state) {
-    if (!Ready(state)) {
-        return;
-    }
     const std::string local = (TheBench().base / "local" / "big.bin").string();
-    for (auto _ : state) {
-        if (!RunCurl({"curl", "-s", "-u", TheBench().Credentials(), "-T", local,
-                      TheBench().Url("curlput.bin")})) {
-            state.SkipWithError("curl failed");
-            return;
-        }
-    }
+    RunCurlCommand(state, {"-T", local, TheBench().Url("curlput.bin")});
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBigFile));
 }
 
 void BM_FtpSessionMGet1000SmallFiles(benchmark::State& state) {
-    if (!Ready(state)) {
-        return;
-    }
-    NullSink sink;
-    ob::common::ftp::FtpSession session(sink);
-    if (!session.Connect(TheBench().Options()) || !session.Cd("w")) {
-        state.SkipWithError("connect failed");
-        return;
-    }
     const std::string local = (TheBench().base / "local" / "small").string();
-    for (auto _ : state) {
-        if (!session.MGet("small/*", local, 1)) {
-            state.SkipWithError("mget failed");
-            return;
-        }
-    }
+    RunSession(state, [&](auto& session) { return session.MGet("small/*", local, 1); });
     state.SetItemsProcessed(state.iterations() * kSmallFiles);
 }
 
 void BM_CurlCommandGet1000SmallFiles(benchmark::State& state) {
-    if (!Ready(state)) {
-        return;
-    }
     // One curl run with a URL range fetches the same files over one connection.
     const std::string local = (TheBench().base / "local" / "curl_small").string();
     fs::create_directories(local);
-    for (auto _ : state) {
-        if (!RunCurl({"curl", "-s", "-u", TheBench().Credentials(),
-                      TheBench().Url("small/f[0-" + std::to_string(kSmallFiles - 1) + "]"), "-o",
-                      local + "/#1"})) {
-            state.SkipWithError("curl failed");
-            return;
-        }
-    }
+    RunCurlCommand(state, {TheBench().Url("small/f[0-" + std::to_string(kSmallFiles - 1) + "]"),
+                           "-o", local + "/#1"});
     state.SetItemsProcessed(state.iterations() * kSmallFiles);
 }
 

@@ -229,51 +229,49 @@ bool FtpSession::PutMatching(const std::string& localDirectory, std::string_view
     return ok;
 }
 
-bool FtpSession::MDel(std::string_view spec) {
+bool FtpSession::Enter(std::string_view directory, std::string& saved) {
     if (!RequireConnection()) {
         return false;
     }
-    const std::string saved = connection_.CurrentDirectory();
+    saved = connection_.CurrentDirectory();
+    return directory.empty() || Check(connection_.Cd(directory));
+}
+
+bool FtpSession::Leave(const std::string& saved, bool ok) {
+    connection_.RestoreDirectory(saved);
+    return ok && Succeeded();
+}
+
+bool FtpSession::MDel(std::string_view spec) {
     const WildcardSpec parts = SplitSpec(spec);
-    if (!parts.directory.empty() && !Check(connection_.Cd(parts.directory))) {
+    std::string saved;
+    if (!Enter(parts.directory, saved)) {
         return false;
     }
     FtpListing listing;
-    const bool ok = Check(connection_.List(listing)) && DeleteMatching(listing, parts.pattern);
-    connection_.RestoreDirectory(saved);
-    return ok && Succeeded();
+    return Leave(saved, Check(connection_.List(listing)) && DeleteMatching(listing, parts.pattern));
 }
 
 bool FtpSession::MGet(std::string_view spec, const std::string& localDirectory, int mode) {
-    if (!RequireConnection()) {
-        return false;
-    }
-    const std::string saved = connection_.CurrentDirectory();
     const WildcardSpec parts = SplitSpec(spec);
-    if (!parts.directory.empty() && !Check(connection_.Cd(parts.directory))) {
+    std::string saved;
+    if (!Enter(parts.directory, saved)) {
         return false;
     }
     FtpListing listing;
-    const bool ok = (IsLocalDirectory(localDirectory) || Failed(kErrorPathNotFound)) &&
-                    Check(connection_.List(listing)) &&
-                    GetMatching(listing, parts.pattern, localDirectory, mode);
-    connection_.RestoreDirectory(saved);
-    return ok && Succeeded();
+    return Leave(saved, (IsLocalDirectory(localDirectory) || Failed(kErrorPathNotFound)) &&
+                            Check(connection_.List(listing)) &&
+                            GetMatching(listing, parts.pattern, localDirectory, mode));
 }
 
 bool FtpSession::MPut(std::string_view spec, const std::string& remoteDirectory, int mode) {
-    if (!RequireConnection()) {
-        return false;
-    }
-    const std::string saved = connection_.CurrentDirectory();
-    if (!Check(connection_.Cd(remoteDirectory))) {
+    std::string saved;
+    if (!Enter(remoteDirectory, saved)) {
         return false;
     }
     const WildcardSpec parts = SplitSpec(spec);
-    const bool ok = (IsLocalDirectory(parts.directory) || Failed(kErrorPathNotFound)) &&
-                    PutMatching(parts.directory, parts.pattern, mode);
-    connection_.RestoreDirectory(saved);
-    return ok && Succeeded();
+    return Leave(saved, (IsLocalDirectory(parts.directory) || Failed(kErrorPathNotFound)) &&
+                            PutMatching(parts.directory, parts.pattern, mode));
 }
 
 FtpSession::Step FtpSession::WalkDirectory(WalkState& state, const std::string& localDirectory) {
@@ -340,56 +338,42 @@ FtpSession::Step FtpSession::WalkDirectory(WalkState& state, const std::string& 
 }
 
 bool FtpSession::RDel(std::string_view spec) {
-    if (!RequireConnection()) {
-        return false;
-    }
-    const std::string saved = connection_.CurrentDirectory();
     const WildcardSpec parts = SplitSpec(spec);
-    if (!parts.directory.empty() && !Check(connection_.Cd(parts.directory))) {
+    std::string saved;
+    if (!Enter(parts.directory, saved)) {
         return false;
     }
     WalkState state{Walk::kDelete, parts.pattern};
     WalkDirectory(state, std::string());
-    connection_.RestoreDirectory(saved);
-    return state.ok && Succeeded();
+    return Leave(saved, state.ok);
 }
 
 bool FtpSession::RGet(std::string_view spec, const std::string& localDirectory, int mode) {
-    if (!RequireConnection()) {
-        return false;
-    }
-    const std::string saved = connection_.CurrentDirectory();
     const WildcardSpec parts = SplitSpec(spec);
-    if (!parts.directory.empty() && !Check(connection_.Cd(parts.directory))) {
+    std::string saved;
+    if (!Enter(parts.directory, saved)) {
         return false;
     }
     WalkState state{Walk::kGet, parts.pattern, mode};
-    if (IsLocalDirectory(localDirectory) || Failed(kErrorPathNotFound)) {
+    state.ok = IsLocalDirectory(localDirectory) || Failed(kErrorPathNotFound);
+    if (state.ok) {
         WalkDirectory(state, localDirectory);
-    } else {
-        state.ok = false;
     }
-    connection_.RestoreDirectory(saved);
-    return state.ok && Succeeded();
+    return Leave(saved, state.ok);
 }
 
 bool FtpSession::RPut(std::string_view spec, const std::string& remoteDirectory, int mode) {
-    if (!RequireConnection()) {
-        return false;
-    }
-    const std::string saved = connection_.CurrentDirectory();
-    if (!Check(connection_.Cd(remoteDirectory))) {
+    std::string saved;
+    if (!Enter(remoteDirectory, saved)) {
         return false;
     }
     const WildcardSpec parts = SplitSpec(spec);
     WalkState state{Walk::kPut, parts.pattern, mode};
-    if (IsLocalDirectory(parts.directory) || Failed(kErrorPathNotFound)) {
+    state.ok = IsLocalDirectory(parts.directory) || Failed(kErrorPathNotFound);
+    if (state.ok) {
         WalkDirectory(state, parts.directory);
-    } else {
-        state.ok = false;
     }
-    connection_.RestoreDirectory(saved);
-    return state.ok && Succeeded();
+    return Leave(saved, state.ok);
 }
 
 int FtpSession::Test(std::string_view name) {

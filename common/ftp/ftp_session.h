@@ -86,6 +86,12 @@ private:
     /// Records `code` when it is not 0; true for 0.
     bool Check(std::uint32_t code);
     bool RequireConnection();
+    /// Connected: saves the current directory in `saved` and enters `directory`
+    /// (an empty one is the current directory); false, with the failure published,
+    /// when either fails.
+    bool Enter(std::string_view directory, std::string& saved);
+    /// Goes back to `saved`; publishes success when `ok`. Returns `ok`.
+    bool Leave(const std::string& saved, bool ok);
 
     bool DeleteMatching(const FtpListing& listing, std::string_view pattern);
     bool GetMatching(const FtpListing& listing, std::string_view pattern,
