@@ -1,7 +1,7 @@
 // FTP transfer throughput over loopback: the FTP client's get and put of a 100 MB
 // file against the curl command on the same server in the same run, and a wildcard
-// download of 1000 small files. The server is vsftpd when running as root,
-// pyftpdlib otherwise (the benchmark names say which).
+// download of 1000 small files (beside a curl run over 100 of them). The server is vsftpd when
+// running as root, pyftpdlib otherwise (the benchmark names say which).
 //
 //   build/test/bin/ftp_bench
 #include "common/ftp/ftp_session.h"
@@ -172,13 +172,16 @@ void BM_FtpSessionMGet1000SmallFiles(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kSmallFiles);
 }
 
-void BM_CurlCommandGet1000SmallFiles(benchmark::State& state) {
-    // One curl run with a URL range fetches the same files over one connection.
+void BM_CurlCommandGet100SmallFiles(benchmark::State& state) {
+    // One curl run with a URL range fetches a tenth of the files over one
+    // connection. It runs into libcurl's one-second passive-connect stall at times
+    // (which the client works around), so it takes only 100 files to stay bounded.
+    constexpr int kFiles = kSmallFiles / 10;
     const std::string local = (TheBench().base / "local" / "curl_small").string();
     fs::create_directories(local);
-    RunCurlCommand(state, {TheBench().Url("small/f[0-" + std::to_string(kSmallFiles - 1) + "]"),
-                           "-o", local + "/#1"});
-    state.SetItemsProcessed(state.iterations() * kSmallFiles);
+    RunCurlCommand(state, {TheBench().Url("small/f[0-" + std::to_string(kFiles - 1) + "]"), "-o",
+                           local + "/#1"});
+    state.SetItemsProcessed(state.iterations() * kFiles);
 }
 
 // Interleaved, so that both sides meet the same disk and cache state.
@@ -190,7 +193,7 @@ BENCHMARK(BM_FtpSessionMGet1000SmallFiles)
     ->Iterations(3)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CurlCommandGet1000SmallFiles)
+BENCHMARK(BM_CurlCommandGet100SmallFiles)
     ->Iterations(3)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
