@@ -1,4 +1,4 @@
-// Wildcard specifications of the multi-file operations: "dir/part/*.txt" is the
+// Wildcards of the multi-file operations: "dir/part/*.txt" is the
 // directory "dir/part" and the file pattern "*.txt". Any thread.
 #pragma once
 
