@@ -30,10 +30,6 @@ std::int32_t FtpService(const char* const* words) {
     return Unavailable(words, "FTP.VERSION", "Obrenta FTP version 2.0");
 }
 
-std::int32_t ImageService(const char* const* words) {
-    return Unavailable(words, "IMAGE.VERSION", "Obrenta IMAGE version 2.0");
-}
-
 std::int32_t MailService(const char* const* words) {
     return Unavailable(words, "MAIL.VERSION", "Obrenta MAIL version 2.0");
 }

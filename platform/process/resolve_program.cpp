@@ -1,7 +1,6 @@
 #include "platform/process/resolve_program.h"
 
-#include "platform/env/environment.h"
-#include "platform/fs/program_path.h"
+#include "platform/fs/search_path.h"
 
 #include <array>
 #include <fcntl.h>
@@ -23,24 +22,6 @@ bool IsProgramFile(const std::string& path) {
     return ::faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) == 0;
 }
 
-std::string CurrentDirectory() {
-    std::string buffer(4096, '\0');
-    if (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        return {};
-    }
-    buffer.resize(buffer.find('\0'));
-    return buffer;
-}
-
-std::string Join(const std::string& directory, std::string_view name) {
-    std::string path = directory;
-    if (path.empty() || path.back() != '/') {
-        path += '/';
-    }
-    path.append(name);
-    return path;
-}
-
 bool HasExtension(std::string_view name) {
     const std::size_t slash = name.rfind('/');
     const std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
@@ -48,38 +29,12 @@ bool HasExtension(std::string_view name) {
     return dot != std::string_view::npos && dot > 0;
 }
 
-std::vector<std::string> SearchDirectories() {
-    std::vector<std::string> directories;
-    const std::string program = fs::ProgramPath();
-    const std::size_t slash = program.rfind('/');
-    if (slash != std::string::npos) {
-        directories.push_back(slash == 0 ? "/" : program.substr(0, slash));
-    }
-    const std::string current = CurrentDirectory();
-    if (!current.empty()) {
-        directories.push_back(current);
-    }
-    const std::string path = env::Get("PATH").value_or("");
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find(':', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        // An empty PATH entry is the current directory, as the shells read it.
-        std::string entry = path.substr(start, end - start);
-        directories.push_back(entry.empty() ? current : entry);
-        start = end + 1;
-    }
-    return directories;
-}
-
 std::string Absolute(const std::string& path) {
     if (!path.empty() && path.front() == '/') {
         return path;
     }
-    const std::string current = CurrentDirectory();
-    return current.empty() ? path : Join(current, path);
+    const std::string current = fs::CurrentDirectory();
+    return current.empty() ? path : fs::JoinPath(current, path);
 }
 
 bool Accept(std::string& name, const std::string& found) {
@@ -129,13 +84,13 @@ bool ResolveProgram(std::string& name) {
         }
         return false;
     }
-    const std::vector<std::string> directories = SearchDirectories();
+    const std::vector<std::string> directories = fs::SearchDirectories();
     for (const std::string& candidate : candidates) {
         for (const std::string& directory : directories) {
             if (directory.empty()) {
                 continue;
             }
-            const std::string path = Join(directory, candidate);
+            const std::string path = fs::JoinPath(directory, candidate);
             if (IsProgramFile(path) && Accept(name, path)) {
                 return true;
             }
