@@ -199,7 +199,6 @@ TEST_F(ServiceDirectiveTest, UnavailableServicesAnswerOnlyTheirVersion) {
     };
     const std::vector<Case> cases = {
         {engine::DirectiveFtp, "-ftp", "FTP.VERSION", "Obrenta FTP version 2.0"},
-        {engine::DirectiveImg, "-img", "IMAGE.VERSION", "Obrenta IMAGE version 2.0"},
         {engine::DirectiveMail, "-mail", "MAIL.VERSION", "Obrenta MAIL version 2.0"},
     };
     for (const Case& c : cases) {
