@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
-          libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd)
+          libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd
+          libjpeg62-turbo-dev)
 
 install_missing() {
     local missing=()

@@ -4,6 +4,7 @@
 #include "engine/services/image/dib_crop.h"
 #include "engine/services/image/gif/gif_reader.h"
 #include "engine/services/image/jpeg_reader.h"
+#include "engine/services/image/jpeg_writer.h"
 #include "engine/services/image_service.h"
 #include "engine/services/service_handle_table.h"
 #include "host_fixture.h"
@@ -13,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace ob::test {
@@ -176,6 +180,34 @@ TEST_F(ImageServiceTest, JobStatementsCallTheService) {
     const auto thumb = image::ReadJpeg(ReadBytes(Out("thumb.jpg")));
     ASSERT_TRUE(thumb);
     EXPECT_EQ(thumb->Width(), 64u);
+}
+
+TEST_F(ImageServiceTest, ExampleJobMakesTheThumbnailOfTheNewestPicture) {
+    const std::filesystem::path camera = Scratch().Path() / "camera";
+    std::filesystem::create_directories(camera / "thumbs");
+    const auto porsche = image::ReadGif(ReadBytes(kPorsche)).image;
+    const Bytes newest = *image::EncodeJpeg(*porsche, 90, false);
+    std::ofstream(camera / "newest.jpg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(newest.data()),
+               static_cast<std::streamsize>(newest.size()));
+    std::filesystem::copy_file(DataPath("jpeg/rose.jpg"), camera / "older.jpg");
+    std::filesystem::last_write_time(camera / "older.jpg",
+                                     std::filesystem::last_write_time(camera / "newest.jpg") -
+                                         std::chrono::hours(1));
+    env::Set("CAMERA", camera.string());
+    std::ifstream example(OB_EXAMPLE_THUMBNAIL);
+    const std::string script((std::istreambuf_iterator<char>(example)),
+                             std::istreambuf_iterator<char>());
+    ASSERT_TRUE(LoadScript("thumbnail.jr", script));
+    EXPECT_EQ(Run("newest_thumbnail"), engine::RUN_CONTINUE);
+    env::Remove("CAMERA");
+    EXPECT_TRUE(HasLine(Lines(Events()), "Thumbnail of newest.jpg written. "));
+    const auto thumb = image::ReadJpeg(ReadBytes((camera / "thumbs/newest.jpg").string()));
+    ASSERT_TRUE(thumb);
+    EXPECT_EQ(thumb->Width(), 160u);
+    EXPECT_EQ(thumb->Height(), 120u);
+    const auto corner = image::CropDib(*image::ReadJpeg(newest), 160, 120);
+    EXPECT_GT(Psnr(Rgb(*thumb), Rgb(*corner)), 30.0) << "the top left corner of newest.jpg";
 }
 
 } // namespace
