@@ -53,12 +53,7 @@ TEST(BmpTest, CoreHeaderIsWidened) {
 }
 
 TEST(BmpTest, SavedImagesReadBackUnchanged) {
-    struct Case {
-        unsigned depth;
-        bool bitFields;
-    };
-    for (const Case c : {Case{1, false}, Case{4, false}, Case{8, false}, Case{16, false},
-                         Case{16, true}, Case{24, false}, Case{32, false}, Case{32, true}}) {
+    for (const Layout c : kLayouts) {
         SCOPED_TRACE(testing::Message() << c.depth << " bits, bit fields " << c.bitFields);
         const image::PackedDib dib = Patterned(13, 5, c.depth, c.bitFields);
         const auto file = image::EncodeBmp(dib);

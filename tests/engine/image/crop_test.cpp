@@ -51,12 +51,7 @@ TEST(CropTest, SizeIsLimitedAndAnOriginThatDoesNotFitBecomesZero) {
 }
 
 TEST(CropTest, EveryDepthKeepsItsPixelsAndTable) {
-    struct Case {
-        unsigned depth;
-        bool bitFields;
-    };
-    for (const Case c : {Case{1, false}, Case{4, false}, Case{8, false}, Case{16, false},
-                         Case{16, true}, Case{24, false}, Case{32, false}, Case{32, true}}) {
+    for (const Layout c : kLayouts) {
         SCOPED_TRACE(testing::Message() << c.depth << " bits, bit fields " << c.bitFields);
         const image::PackedDib dib = Patterned(37, 11, c.depth, c.bitFields);
         // x = 3 and 5 fall inside bytes at 1 and 4 bits.

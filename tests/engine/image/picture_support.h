@@ -24,6 +24,15 @@ Bytes RgbOfRgba(const Bytes& rgba);
 /// Peak signal-to-noise ratio of two equally long 8-bit sample runs, in dB.
 double Psnr(const Bytes& a, const Bytes& b);
 
+/// A depth and pixel layout an image may have.
+struct Layout {
+    unsigned depth;
+    bool bitFields; ///< 16 and 32 bits: colour masks of their own
+};
+/// Every layout the codecs handle: 1, 4, 8, 16, 24 and 32 bits, 16 and 32 also with masks.
+inline constexpr Layout kLayouts[] = {{1, false}, {4, false},  {8, false},  {16, false},
+                                      {16, true}, {24, false}, {32, false}, {32, true}};
+
 /// An image of `depth` bits (1, 4, 8: with a palette of distinct colours; 16, 24,
 /// 32: without one) whose pixels all differ from their neighbours, so that a pixel
 /// or a row moved shows. `bitFields` gives 16 and 32-bit images 5-6-5 (16) or
