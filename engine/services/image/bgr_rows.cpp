@@ -55,6 +55,9 @@ std::uint8_t BgrRows::Scale(std::uint32_t pixel, const Channel& channel) const {
 
 void BgrRows::Row(std::uint32_t fromTop, std::uint8_t* out) const {
     const std::uint32_t width = dib_->Width();
+    if (width == 0) {
+        return;
+    }
     const std::uint32_t fromBottom = dib_->Height() - 1 - fromTop;
     const std::uint8_t* in =
         expanded_.empty() ? dib_->Row(fromBottom).data() : &expanded_[fromBottom * dib_->Stride()];

@@ -2,6 +2,7 @@
 
 #include "engine/services/image/byte_cursor.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
@@ -132,7 +133,7 @@ std::optional<PackedDib> ReadBmp(std::span<const std::uint8_t> file, std::size_t
         }
     } else {
         const std::span<const std::uint8_t> bytes = in.Take(table.size());
-        std::memcpy(table.data(), bytes.data(), bytes.size());
+        std::copy(bytes.begin(), bytes.end(), table.begin());
     }
 
     if (pixelOffset != 0 && (pixelOffset < kFileHeaderSize || !in.Seek(pixelOffset))) {
