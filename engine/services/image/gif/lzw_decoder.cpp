@@ -17,8 +17,26 @@ constexpr std::uint32_t kNone = kMaxCodes;
 class Decoder {
 public:
     Decoder(unsigned minimumSize, std::span<std::uint8_t> out)
-        : minimumSize_(minimumSize), clear_(1u << minimumSize), end_(clear_ + 1), out_(out) {
+        : minimumSize_(minimumSize), clear_(1u << minimumSize), end_(clear_ + 1), out_(out.data()),
+          size_(out.size()) {
         Reset();
+    }
+
+    /// Takes the codes of one data sub-block; false when decoding must stop.
+    bool Feed(std::span<const std::uint8_t> block) {
+        for (const std::uint8_t byte : block) {
+            bits_ |= static_cast<std::uint32_t>(byte) << bitCount_;
+            bitCount_ += 8;
+            while (bitCount_ >= width_) {
+                const std::uint32_t code = bits_ & mask_;
+                bits_ >>= width_;
+                bitCount_ -= width_;
+                if (!Code(code)) {
+                    return false;
+                }
+            }
+        }
+        return true;
     }
 
     /// Takes one code; false when decoding must stop (`status` says why).
@@ -73,8 +91,6 @@ public:
         return true;
     }
 
-    unsigned Width() const { return width_; }
-    std::uint32_t Mask() const { return mask_; }
     bool Ended() const { return ended_; }
     LzwStatus Status() const { return status_; }
     std::size_t Written() const { return written_; }
@@ -90,7 +106,7 @@ private:
     /// Whether `length` more bytes fit the image; more pixels than the image has
     /// can never end well, so decoding stops there.
     bool Room(std::size_t length) {
-        if (length > out_.size() - written_) {
+        if (length > size_ - written_) {
             status_ = LzwStatus::WrongCount;
             return false;
         }
@@ -100,7 +116,10 @@ private:
     const unsigned minimumSize_;
     const std::uint32_t clear_;
     const std::uint32_t end_;
-    std::span<std::uint8_t> out_;
+    std::uint8_t* const out_; // the image's pixels, size_ bytes
+    const std::size_t size_;
+    std::uint32_t bits_ = 0; // bits read but not yet taken, least significant first
+    unsigned bitCount_ = 0;
     unsigned width_ = 0;
     std::uint32_t mask_ = 0;
     std::uint32_t next_ = 0;
@@ -134,30 +153,14 @@ LzwResult DecodeLzw(ByteCursor& in, std::span<std::uint8_t> pixels) {
         return result;
     }
     Decoder decoder(minimumSize, pixels);
-    std::uint32_t bits = 0;
-    unsigned bitCount = 0;
     std::uint8_t count = 0;
-    bool stopped = false;
-    while (!stopped && in.Byte(count) && count != 0) {
+    while (in.Byte(count) && count != 0) {
         const std::span<const std::uint8_t> block = in.Take(count);
         if (block.size() < count) {
             result.shortRead = true;
         }
-        for (const std::uint8_t byte : block) {
-            bits |= static_cast<std::uint32_t>(byte) << bitCount;
-            bitCount += 8;
-            while (bitCount >= decoder.Width()) {
-                const std::uint32_t code = bits & decoder.Mask();
-                bits >>= decoder.Width();
-                bitCount -= decoder.Width();
-                if (!decoder.Code(code)) {
-                    stopped = true;
-                    break;
-                }
-            }
-            if (stopped) {
-                break;
-            }
+        if (!decoder.Feed(block)) {
+            break;
         }
     }
     if (decoder.Status() != LzwStatus::Complete) {
