@@ -1,5 +1,5 @@
-// The GIF reader against the peer pictures' RGB dumps, and its designed rules:
-// the depth, colour tables, version question, clipping and every failure path.
+// The GIF reader against the RGB dumps of other decoders' test pictures, and its
+// own rules: depth, colour tables, version question, clipping and every failure path.
 #include "engine/services/image/gif/gif_reader.h"
 
 #include "picture_support.h"
