@@ -1,7 +1,7 @@
 #include "platform/process/resolve_program.h"
 
 #include "platform/env/environment.h"
-#include "platform/fs/program_path.h"
+#include "platform/fs/search_path.h"
 
 #include <array>
 #include <fcntl.h>
@@ -23,24 +23,6 @@ bool IsProgramFile(const std::string& path) {
     return ::faccessat(AT_FDCWD, path.c_str(), X_OK, AT_EACCESS) == 0;
 }
 
-std::string CurrentDirectory() {
-    std::string buffer(4096, '\0');
-    if (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        return {};
-    }
-    buffer.resize(buffer.find('\0'));
-    return buffer;
-}
-
-std::string Join(const std::string& directory, std::string_view name) {
-    std::string path = directory;
-    if (path.empty() || path.back() != '/') {
-        path += '/';
-    }
-    path.append(name);
-    return path;
-}
-
 bool HasExtension(std::string_view name) {
     const std::size_t slash = name.rfind('/');
     const std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
@@ -48,30 +30,12 @@ bool HasExtension(std::string_view name) {
     return dot != std::string_view::npos && dot > 0;
 }
 
-std::vector<std::string> SearchDirectories() {
-    std::vector<std::string> directories;
-    const std::string program = fs::ProgramPath();
-    const std::size_t slash = program.rfind('/');
-    if (slash != std::string::npos) {
-        directories.push_back(slash == 0 ? "/" : program.substr(0, slash));
-    }
-    const std::string current = CurrentDirectory();
-    if (!current.empty()) {
-        directories.push_back(current);
-    }
-    for (std::string& entry : SplitSearchPath(env::Get("PATH").value_or(""))) {
-        // An empty PATH entry is the current directory, as the shells read it.
-        directories.push_back(entry.empty() ? current : std::move(entry));
-    }
-    return directories;
-}
-
 std::string Absolute(const std::string& path) {
     if (!path.empty() && path.front() == '/') {
         return path;
     }
-    const std::string current = CurrentDirectory();
-    return current.empty() ? path : Join(current, path);
+    const std::string current = fs::CurrentDirectory();
+    return current.empty() ? path : fs::JoinPath(current, path);
 }
 
 bool Accept(std::string& name, const std::string& found) {
@@ -85,25 +49,11 @@ bool Accept(std::string& name, const std::string& found) {
 
 } // namespace
 
-std::vector<std::string> SplitSearchPath(std::string_view path) {
-    std::vector<std::string> entries;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find(':', start);
-        if (end == std::string_view::npos) {
-            end = path.size();
-        }
-        entries.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return entries;
-}
-
 std::string FindOnSearchPath(const std::string& name) {
     if (name.empty() || name.find('/') != std::string::npos) {
         return name;
     }
-    for (const std::string& directory : SplitSearchPath(env::Get("PATH").value_or(""))) {
+    for (const std::string& directory : fs::SplitSearchPath(env::Get("PATH").value_or(""))) {
         const std::string candidate = directory + "/" + name;
         if (!directory.empty() && ::access(candidate.c_str(), X_OK) == 0) {
             return candidate;
@@ -148,13 +98,13 @@ bool ResolveProgram(std::string& name) {
         }
         return false;
     }
-    const std::vector<std::string> directories = SearchDirectories();
+    const std::vector<std::string> directories = fs::SearchDirectories();
     for (const std::string& candidate : candidates) {
         for (const std::string& directory : directories) {
             if (directory.empty()) {
                 continue;
             }
-            const std::string path = Join(directory, candidate);
+            const std::string path = fs::JoinPath(directory, candidate);
             if (IsProgramFile(path) && Accept(name, path)) {
                 return true;
             }

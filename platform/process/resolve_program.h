@@ -27,10 +27,6 @@ inline constexpr std::size_t kMaxResolvedPath = 1024;
 /// file; false (name unchanged) otherwise.
 OB_PLATFORM_API bool ResolveProgram(std::string& name);
 
-/// The entries of a PATH value in order; an empty entry stays "" (shells read it as
-/// the current directory).
-OB_PLATFORM_API std::vector<std::string> SplitSearchPath(std::string_view path);
-
 /// A program as execvp finds it: a name with a "/" as it is; otherwise the first
 /// executable file of that name in the (non-empty) directories of PATH, read from
 /// the environment table. Empty when there is none.

@@ -192,28 +192,6 @@ TEST_F(ServiceDirectiveTest, StrUnknownMethodAndOutOfRangeIndex) {
     EXPECT_TRUE(HasLine(lines, "The requested SERVICE: \"Frobnicate\", is unrecognized"));
 }
 
-TEST_F(ServiceDirectiveTest, UnavailableServicesAnswerOnlyTheirVersion) {
-    struct Case {
-        engine::DirectiveHandler handler;
-        std::string directive, versionName, version;
-    };
-    const std::vector<Case> cases = {
-        {engine::DirectiveImg, "-img", "IMAGE.VERSION", "Obrenta IMAGE version 2.0"},
-    };
-    for (const Case& c : cases) {
-        engine::Job job(datetime::OleDate::Now());
-        EXPECT_EQ(Call(c.handler, job, {c.directive, text::AsciiLower(c.versionName)}),
-                  engine::OUTCOME_DONE);
-        EXPECT_EQ(env::Get(c.versionName), c.version);
-        EXPECT_EQ(Call(c.handler, job, {c.directive, "Open", "H", "host"}),
-                  engine::OUTCOME_SOFT_FAILURE);
-        EXPECT_EQ(LastError(), "Not available in this build.");
-        EXPECT_EQ(Call(c.handler, job, {c.directive}), engine::OUTCOME_FATAL);
-        EXPECT_TRUE(
-            HasLine(Lines(Events()), "Bad format for SERVICE command: \"" + c.directive + "\""));
-    }
-}
-
 TEST_F(ServiceDirectiveTest, BuiltInRowsComeBeforeScriptStatementsAndMatchAnyCase) {
     EXPECT_EQ(RunActions({"-STR MakeLower LOW ABC", "-Ftp FTP.VERSION", "-print %LOW%"}),
               engine::RUN_CONTINUE);

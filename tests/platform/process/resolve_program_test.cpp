@@ -2,6 +2,8 @@
 // search order host program's folder, current folder, PATH; names with folders.
 #include "platform/process/resolve_program.h"
 
+#include "platform/fs/search_path.h"
+
 #include "platform/env/environment.h"
 #include "support/scratch.h"
 
@@ -121,7 +123,7 @@ TEST_F(ResolveProgramTest, SearchPathFindsExecutablesAsExecvpDoes) {
     Make("cwd/tool"); // neither the current folder nor an empty entry is searched
     Make("a/tool", false);
     env::Set("PATH", ":" + (dir_ / "a") + "::" + (dir_ / "b"));
-    EXPECT_EQ(SplitSearchPath(*env::Get("PATH")),
+    EXPECT_EQ(fs::SplitSearchPath(*env::Get("PATH")),
               (std::vector<std::string>{"", dir_ / "a", "", dir_ / "b"}));
     EXPECT_EQ(FindOnSearchPath("tool"), "");
     const std::string inB = Make("b/tool");
