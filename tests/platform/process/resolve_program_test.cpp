@@ -123,7 +123,7 @@ TEST_F(ResolveProgramTest, SearchPathFindsExecutablesAsExecvpDoes) {
     Make("cwd/tool"); // neither the current folder nor an empty entry is searched
     Make("a/tool", false);
     env::Set("PATH", ":" + (dir_ / "a") + "::" + (dir_ / "b"));
-    EXPECT_EQ(fs::SplitSearchPath(*env::Get("PATH")),
+    EXPECT_EQ(ob::fs::SplitSearchPath(*env::Get("PATH")),
               (std::vector<std::string>{"", dir_ / "a", "", dir_ / "b"}));
     EXPECT_EQ(FindOnSearchPath("tool"), "");
     const std::string inB = Make("b/tool");
