@@ -100,7 +100,17 @@ private:
 
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
 
-    class FrameGuard;
+    // Pushes a frame and pops it again however the call ends.
+    class FrameGuard {
+    public:
+        FrameGuard(Interpreter& in, Frame frame) : in_(in) { in_.frames_.push_back(frame); }
+        ~FrameGuard() { in_.frames_.pop_back(); }
+        FrameGuard(const FrameGuard&) = delete;
+        FrameGuard& operator=(const FrameGuard&) = delete;
+
+    private:
+        Interpreter& in_;
+    };
 
     // statements
     Flow ExecBlock(const Block& block);

@@ -95,7 +95,7 @@ private:
             return false;
         }
         const Token& t = tokens_.back();
-        return t.kind == TokenKind::Name || (t.kind == TokenKind::Operator && t.text == ")");
+        return t.kind == TokenKind::Name || t.punct == Punct::RParen;
     }
 
     void Push(Token t) {
@@ -149,12 +149,13 @@ private:
             ++pos_;
         }
         std::string_view word = src_.substr(start, pos_ - start);
-        if (text::EqualsIgnoringCase(word, "rem")) {
+        if (text::EqualsIgnoringCase(word, "rem")) { // a comment to the end of the line
             SkipComment();
             return;
         }
         Token t;
         t.kind = TokenKind::Name;
+        t.keyword = KeywordOf(word);
         t.text = std::string(word);
         Push(std::move(t));
     }
@@ -296,26 +297,33 @@ private:
     }
 
     void Operator() {
-        static const char* const kTwo[] = {"<>", "<=", ">=", "=<", "=>"};
-        for (const char* op : kTwo) {
-            if (src_[pos_] == op[0] && Peek(1) == op[1]) {
+        struct Spelling {
+            const char* text;
+            Punct punct;
+        };
+        // Two-character spellings first; "=<" and "=>" are "<=" and ">=".
+        static constexpr Spelling kSpellings[] = {
+            {"<>", Punct::NotEqual},  {"<=", Punct::LessEqual},    {">=", Punct::GreaterEqual},
+            {"=<", Punct::LessEqual}, {"=>", Punct::GreaterEqual}, {"(", Punct::LParen},
+            {")", Punct::RParen},     {",", Punct::Comma},         {".", Punct::Dot},
+            {"=", Punct::Equal},      {"<", Punct::Less},          {">", Punct::Greater},
+            {"+", Punct::Plus},       {"-", Punct::Minus},         {"*", Punct::Star},
+            {"/", Punct::Slash},      {"\\", Punct::Backslash},    {"^", Punct::Caret},
+            {"&", Punct::Ampersand},
+        };
+        for (const Spelling& s : kSpellings) {
+            const std::string_view text(s.text);
+            if (src_.substr(pos_, text.size()) == text) {
                 Token t;
                 t.kind = TokenKind::Operator;
-                t.text = op[0] == '=' ? std::string{op[1], op[0]} : std::string(op);
-                pos_ += 2;
+                t.punct = s.punct;
+                t.text = text;
+                pos_ += text.size();
                 Push(std::move(t));
                 return;
             }
         }
-        const char c = src_[pos_];
-        if (std::string_view("()=<>+-*/\\^&,.").find(c) == std::string_view::npos) {
-            throw CompileError(err::kInvalidCharacter, line_);
-        }
-        Token t;
-        t.kind = TokenKind::Operator;
-        t.text = std::string(1, c);
-        ++pos_;
-        Push(std::move(t));
+        throw CompileError(err::kInvalidCharacter, line_);
     }
 
     std::string_view src_;

@@ -1,0 +1,164 @@
+#include "vbscript/unit_parser.h"
+
+#include "vbscript/lexer.h"
+#include "vbscript/parser.h"
+#include "vbscript/stack_guard.h"
+
+namespace ob::vbscript {
+
+std::unique_ptr<Unit> Parse(std::string_view source) {
+    auto unit = std::make_unique<Unit>();
+    unit->lines = SplitLines(source);
+    try {
+        UnitParser(Tokenize(source), *unit).Run();
+    } catch (ScriptException& e) {
+        if (e.text.empty()) {
+            e.text = unit->Line(static_cast<int>(e.line));
+        }
+        throw;
+    }
+    return unit;
+}
+
+// unit := { procedure | class | "Option" "Explicit" | statement } (each ended by a
+//         line break or ":")
+void UnitParser::Run() {
+    SkipEnds();
+    while (!At(TokenKind::EndOfInput)) {
+        if (Is(Keyword::Sub) || Is(Keyword::Function) || Is(Keyword::Property) ||
+            ((Is(Keyword::Public) || Is(Keyword::Private)) &&
+             (IsAt(1, Keyword::Sub) || IsAt(1, Keyword::Function) || IsAt(1, Keyword::Property)))) {
+            unit_.procedures.push_back(ParseProcedure());
+            CheckUnique(unit_.procedures);
+        } else if (Is(Keyword::Class)) {
+            ParseClass();
+        } else if (Is(Keyword::Option)) {
+            Next();
+            Expect(Keyword::Explicit, err::kSyntax);
+            unit_.optionExplicit = true;
+            EndStatement();
+        } else {
+            auto stmt = ParseStatement();
+            if (stmt) {
+                unit_.body.push_back(std::move(stmt));
+            }
+            EndStatement();
+        }
+        SkipEnds();
+    }
+}
+
+// ---- token cursor ----
+
+void UnitParser::Fail(long number) const {
+    ScriptException e(number);
+    e.line = Line();
+    throw e;
+}
+
+void UnitParser::Expect(Keyword word, long number) {
+    if (!Is(word)) {
+        Fail(number);
+    }
+    Next();
+}
+
+void UnitParser::Expect(Punct op, long number) {
+    if (!Is(op)) {
+        Fail(number);
+    }
+    Next();
+}
+
+void UnitParser::SkipEnds() {
+    while (At(TokenKind::EndOfStatement)) {
+        Next();
+    }
+}
+
+void UnitParser::EndStatement() {
+    if (At(TokenKind::EndOfInput)) {
+        return;
+    }
+    if (!At(TokenKind::EndOfStatement)) {
+        Fail(err::kExpectedEndOfStatement);
+    }
+    Next();
+}
+
+std::string UnitParser::Identifier() {
+    if (!At(TokenKind::Name) || IsReserved(Cur().keyword)) {
+        Fail(err::kExpectedIdentifier);
+    }
+    std::string name = Cur().text;
+    Next();
+    return name;
+}
+
+void UnitParser::Enter(int& depth) {
+    StackGuard::Check();
+    if (++depth > kMaxDepth) {
+        Fail(err::kOutOfStack);
+    }
+}
+
+// ---- blocks ----
+
+namespace {
+
+// Leaves a level of nesting however the parse of it ends.
+struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+};
+
+} // namespace
+
+// block := { statement } up to (not including) a line starting with one of `stops`
+Block UnitParser::ParseBlock(std::initializer_list<Keyword> stops) {
+    Enter(blockDepth_);
+    Leave leave{blockDepth_};
+    Block block;
+    SkipEnds();
+    for (;;) {
+        if (At(TokenKind::EndOfInput)) {
+            return block;
+        }
+        for (const Keyword stop : stops) {
+            if (Is(stop)) {
+                return block;
+            }
+        }
+        if (Is(Keyword::Sub) || Is(Keyword::Function) || Is(Keyword::Class) ||
+            Is(Keyword::Property)) {
+            Fail(err::kSyntax); // procedures and classes do not nest
+        }
+        auto stmt = ParseStatement();
+        if (stmt) {
+            block.push_back(std::move(stmt));
+        }
+        EndStatement();
+        SkipEnds();
+    }
+}
+
+// inline-block := statement { ":" statement } up to Else or the end of the line
+// (the statements of a single-line If)
+Block UnitParser::ParseInlineBlock() {
+    Enter(blockDepth_);
+    Leave leave{blockDepth_};
+    Block block;
+    for (;;) {
+        if (Is(Keyword::Else) || At(TokenKind::EndOfInput) ||
+            (At(TokenKind::EndOfStatement) && Cur().newline)) {
+            return block;
+        }
+        if (At(TokenKind::EndOfStatement)) {
+            Next();
+            continue;
+        }
+        block.push_back(ParseStatement());
+    }
+}
+
+} // namespace ob::vbscript
