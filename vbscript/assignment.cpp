@@ -136,6 +136,13 @@ void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
             }
         }
         Cell cell = VariableForWrite(target.name);
+        if (!isSet && cell->IsObject() && cell->ObjectValue()) {
+            // "o = 5" without Set assigns the default property of the object o holds.
+            const std::shared_ptr<Object> object = cell->ObjectValue();
+            std::vector<Variant> args{std::move(value)};
+            object->Invoke("", InvokeKind::PropertyPut, args);
+            return;
+        }
         *cell = std::move(value);
         return;
     }

@@ -23,9 +23,21 @@ bool IsSet(ProcKind kind) {
 
 std::shared_ptr<Procedure> Interpreter::FindMethod(const ClassDecl& decl, std::string_view name,
                                                    bool (*accept)(ProcKind)) {
+    if (name.empty()) {
+        // The default member: the procedure marked Default, or one of the other
+        // kinds of the same name ("Property Let" beside a "Default Property Get").
+        for (const auto& method : decl.methods) {
+            if (method->isDefault) {
+                name = method->name;
+                break;
+            }
+        }
+        if (name.empty()) {
+            return nullptr;
+        }
+    }
     for (const auto& method : decl.methods) {
-        if (accept(method->kind) &&
-            (name.empty() ? method->isDefault : text::EqualsIgnoringCase(method->name, name))) {
+        if (accept(method->kind) && text::EqualsIgnoringCase(method->name, name)) {
             return method;
         }
     }

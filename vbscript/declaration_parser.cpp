@@ -7,8 +7,9 @@ namespace ob::vbscript {
 
 // procedure := [ "Public" [ "Default" ] | "Private" ]
 //              ( "Sub" | "Function" | "Property" ( "Get" | "Let" | "Set" ) ) name
-//              [ "(" [ parameter { "," parameter } ] ")" ] end-of-statement
+//              [ "(" [ parameter { "," parameter } ] ")" ] [ end-of-statement ]
 //              block "End" ( "Sub" | "Function" | "Property" )
+// (the body may start on the header's line: "Sub S() x = 1 End Sub")
 // parameter := [ "ByVal" | "ByRef" ] name [ "(" ")" ]
 std::shared_ptr<Procedure> UnitParser::ParseProcedure(bool inClass) {
     auto proc = std::make_shared<Procedure>();
@@ -72,7 +73,9 @@ std::shared_ptr<Procedure> UnitParser::ParseProcedure(bool inClass) {
         }
         Expect(Punct::RParen, err::kExpectedRParen);
     }
-    EndStatement();
+    if (AtEnd()) {
+        EndStatement();
+    } // else "Sub S() x = 1 End Sub": the body starts on this line
     proc->body = ParseBlock({Keyword::End});
     Expect(Keyword::End, closerError);
     Expect(closer, closerError);
@@ -113,8 +116,7 @@ void UnitParser::ParseClass() {
         }
         const bool modifier = Is(Keyword::Public) || Is(Keyword::Private);
         const std::size_t ahead = modifier ? (IsAt(1, Keyword::Default) ? 2 : 1) : 0;
-        if (IsAt(ahead, Keyword::Sub) || IsAt(ahead, Keyword::Function) ||
-            IsAt(ahead, Keyword::Property)) {
+        if (AtProcedure(ahead)) {
             decl->methods.push_back(ParseProcedure(true));
             CheckUnique(decl->methods);
         } else if (modifier || Is(Keyword::Dim)) {
@@ -134,7 +136,9 @@ void UnitParser::ParseClass() {
                 }
                 Next();
             }
-            EndStatement();
+            if (!Is(Keyword::End)) { // "Public x End Class"
+                EndStatement();
+            }
         } else {
             Fail(err::kSyntax);
         }

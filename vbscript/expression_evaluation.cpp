@@ -48,9 +48,16 @@ Variant Interpreter::Eval(const Expr& e) {
     case ExprKind::Name:
         return EvalName(e);
     case ExprKind::Member:
-        return EvalMember(e);
-    case ExprKind::Call:
-        return EvalCall(e);
+    case ExprKind::Call: {
+        Variant value = e.kind == ExprKind::Call ? EvalCall(e) : EvalMember(e);
+        if (!pendingTerminates_.empty()) {
+            // An object whose last reference went with the call (a procedure's
+            // local, a temporary such as "(New C).F") ends before the expression
+            // goes on.
+            RunPendingTerminates();
+        }
+        return value;
+    }
     case ExprKind::Unary: {
         const Variant operand = Eval(*e.left);
         return e.op == Op::Not ? Not(operand) : Negate(operand);

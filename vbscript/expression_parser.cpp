@@ -66,10 +66,18 @@ ExprPtr UnitParser::Binary(Op op, ExprPtr left, ExprPtr right) {
     return Finish(std::move(e));
 }
 
-// target := ( name | "." name ) postfix
-// With stopAtSpacedParen, a "(" after a blank ends the target (it starts the
-// first argument of a call statement).
-ExprPtr UnitParser::ParseTarget(bool stopAtSpacedParen) {
+// parenthesized := "(" expr ")" postfix
+// The expression may be called or indexed: "(New C).F()", "(f)(x)".
+ExprPtr UnitParser::ParseParenthesized(Postfix mode) {
+    Next(); // (
+    ExprPtr inner = ParseExpr();
+    Expect(Punct::RParen, err::kExpectedRParen);
+    inner->parenthesized = true;
+    return ParsePostfix(std::move(inner), mode);
+}
+
+// target := ( name | "." name ) postfix | parenthesized
+ExprPtr UnitParser::ParseTarget(Postfix mode) {
     const int line = Line();
     if (Is(Punct::Dot)) {
         Next();
@@ -79,20 +87,28 @@ ExprPtr UnitParser::ParseTarget(bool stopAtSpacedParen) {
         auto m = MakeExpr(ExprKind::Member, line); // the With object's member
         m->name = Cur().text;
         Next();
-        return ParsePostfix(std::move(m), stopAtSpacedParen);
+        return ParsePostfix(std::move(m), mode);
+    }
+    if (Is(Punct::LParen)) {
+        return ParseParenthesized(Postfix::Expression); // "Call (f) (x)"
     }
     auto e = MakeExpr(ExprKind::Name, line);
     e->name = Identifier();
-    return ParsePostfix(std::move(e), stopAtSpacedParen);
+    return ParsePostfix(std::move(e), mode);
 }
 
 // postfix := { "(" arguments ")" | "." name }
-ExprPtr UnitParser::ParsePostfix(ExprPtr e, bool stopAtSpacedParen) {
+ExprPtr UnitParser::ParsePostfix(ExprPtr e, Postfix mode) {
+    bool spacedGroup = false;
     for (;;) {
+        if (spacedGroup && mode == Postfix::StatementHead) {
+            return e; // "Echo (a).b" or "Echo (a)(1)": the group began the argument
+        }
         if (Is(Punct::LParen) && !Cur().spaceBefore) {
             e = ParseArgs(std::move(e));
-        } else if (Is(Punct::LParen) && e->kind != ExprKind::Call && !stopAtSpacedParen) {
+        } else if (Is(Punct::LParen) && e->kind != ExprKind::Call && mode != Postfix::Callee) {
             e = ParseArgs(std::move(e)); // "f (x)" still indexes or calls
+            spacedGroup = true;
         } else if (Is(Punct::Dot) && !Cur().spaceBefore) {
             Next();
             if (!At(TokenKind::Name)) {
@@ -255,7 +271,7 @@ ExprPtr UnitParser::ParsePower() {
 }
 
 // primary := number | date | string | "True" | "False" | "Empty" | "Null"
-//          | "Nothing" postfix | "New" name | "(" expr ")" | target
+//          | "Nothing" postfix | "New" name | parenthesized | target
 ExprPtr UnitParser::ParsePrimary() {
     const int line = Line();
     const Token& t = Cur();
@@ -276,11 +292,7 @@ ExprPtr UnitParser::ParsePrimary() {
             return ParseTarget();
         }
         if (t.punct == Punct::LParen) {
-            Next();
-            ExprPtr inner = ParseExpr();
-            Expect(Punct::RParen, err::kExpectedRParen);
-            inner->parenthesized = true;
-            return inner;
+            return ParseParenthesized(Postfix::Callee);
         }
         Fail(err::kExpectedExpression);
     case TokenKind::Name:

@@ -16,6 +16,13 @@ Interpreter::Interpreter()
 }
 
 Interpreter::~Interpreter() {
+    // The objects the script still holds end with the control: their Class_Terminate
+    // runs as at a Reset.
+    try {
+        StackGuard::Scope stack;
+        Reset();
+    } catch (...) {
+    }
     *self_ = nullptr; // objects that outlive the interpreter no longer call into it
 }
 

@@ -99,6 +99,9 @@ private:
     };
 
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
+    /// The outcome of a condition: Failed when it raised an error under On Error
+    /// Resume Next (the error is in Err).
+    enum class Condition { False, True, Failed };
 
     // Pushes a frame and pops it again however the call ends.
     class FrameGuard {
@@ -125,6 +128,7 @@ private:
     Flow ExecForEach(const Stmt& stmt);
     Flow ExecDo(const Stmt& stmt);
     Flow ExecSelect(const Stmt& stmt);
+    Condition TestCondition(const Expr& e);
     void ExecCallStatement(const Expr& target);
     void RunUnit(const Unit& unit, Scope& scope);
     /// The syntax tree of a text, from the cache of recent texts or parsed now.

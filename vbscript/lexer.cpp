@@ -65,8 +65,7 @@ public:
                 BracketName();
             } else if (IsDigit(c) || (c == '.' && IsDigit(Peek(1)) && !AfterOperand())) {
                 Number();
-            } else if (c == '&' &&
-                       (Peek(1) == 'H' || Peek(1) == 'h' || Peek(1) == 'O' || Peek(1) == 'o')) {
+            } else if (c == '&' && AtRadixLiteral()) {
                 Radix();
             } else if (c == '"') {
                 String();
@@ -90,6 +89,18 @@ private:
         return pos_ + ahead < src_.size() ? src_[pos_ + ahead] : '\0';
     }
 
+    // "&H" and "&O" start a number only when a digit of that base follows: "&hi"
+    // is the operator & and the name hi.
+    bool AtRadixLiteral() const {
+        const char radix = Peek(1);
+        const char digit = Peek(2);
+        if (radix == 'H' || radix == 'h') {
+            return IsDigit(digit) || (digit >= 'a' && digit <= 'f') ||
+                   (digit >= 'A' && digit <= 'F');
+        }
+        return (radix == 'O' || radix == 'o') && digit >= '0' && digit <= '7';
+    }
+
     bool AfterOperand() const {
         if (tokens_.empty() || space_) {
             return false;
@@ -105,7 +116,8 @@ private:
     }
 
     void End(bool newline) {
-        // Repeated ends collapse into one; a line break wins over ":".
+        // Repeated ends collapse into one; a line break wins over ":", but the token
+        // remembers that it started with a ":" ("If c Then :" ends on its line).
         if (!tokens_.empty() && tokens_.back().kind == TokenKind::EndOfStatement) {
             tokens_.back().newline = tokens_.back().newline || newline;
             return;
@@ -116,6 +128,7 @@ private:
         Token t;
         t.kind = TokenKind::EndOfStatement;
         t.newline = newline;
+        t.colon = !newline;
         Push(std::move(t));
     }
 
@@ -301,15 +314,15 @@ private:
             const char* text;
             Punct punct;
         };
-        // Two-character spellings first; "=<" and "=>" are "<=" and ">=".
+        // Two-character spellings first; "><" is "<>", "=<" and "=>" are "<=" and ">=".
         static constexpr Spelling kSpellings[] = {
-            {"<>", Punct::NotEqual},  {"<=", Punct::LessEqual},    {">=", Punct::GreaterEqual},
-            {"=<", Punct::LessEqual}, {"=>", Punct::GreaterEqual}, {"(", Punct::LParen},
-            {")", Punct::RParen},     {",", Punct::Comma},         {".", Punct::Dot},
-            {"=", Punct::Equal},      {"<", Punct::Less},          {">", Punct::Greater},
-            {"+", Punct::Plus},       {"-", Punct::Minus},         {"*", Punct::Star},
-            {"/", Punct::Slash},      {"\\", Punct::Backslash},    {"^", Punct::Caret},
-            {"&", Punct::Ampersand},
+            {"<>", Punct::NotEqual},     {"><", Punct::NotEqual},  {"<=", Punct::LessEqual},
+            {">=", Punct::GreaterEqual}, {"=<", Punct::LessEqual}, {"=>", Punct::GreaterEqual},
+            {"(", Punct::LParen},        {")", Punct::RParen},     {",", Punct::Comma},
+            {".", Punct::Dot},           {"=", Punct::Equal},      {"<", Punct::Less},
+            {">", Punct::Greater},       {"+", Punct::Plus},       {"-", Punct::Minus},
+            {"*", Punct::Star},          {"/", Punct::Slash},      {"\\", Punct::Backslash},
+            {"^", Punct::Caret},         {"&", Punct::Ampersand},
         };
         for (const Spelling& s : kSpellings) {
             const std::string_view text(s.text);

@@ -4,103 +4,156 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 namespace ob::vbscript {
 
+namespace {
+
+enum class Kind { Integer, Long, Text };
+
+struct Constant {
+    const char* name;
+    Kind kind;
+    std::int32_t number;
+    std::string_view text;
+};
+
+// Every constant of the language with its subtype: the numbers are Integers
+// (VarType 2) but for the colours, vbObjectError and the values beyond an
+// Integer's range, which are Longs.
+constexpr Constant kConstants[] = {
+    // compare modes
+    {"vbBinaryCompare", Kind::Integer, 0, {}},
+    {"vbTextCompare", Kind::Integer, 1, {}},
+    // VarType results
+    {"vbEmpty", Kind::Integer, 0, {}},
+    {"vbNull", Kind::Integer, 1, {}},
+    {"vbInteger", Kind::Integer, 2, {}},
+    {"vbLong", Kind::Integer, 3, {}},
+    {"vbSingle", Kind::Integer, 4, {}},
+    {"vbDouble", Kind::Integer, 5, {}},
+    {"vbCurrency", Kind::Integer, 6, {}},
+    {"vbDate", Kind::Integer, 7, {}},
+    {"vbString", Kind::Integer, 8, {}},
+    {"vbObject", Kind::Integer, 9, {}},
+    {"vbError", Kind::Integer, 10, {}},
+    {"vbBoolean", Kind::Integer, 11, {}},
+    {"vbVariant", Kind::Integer, 12, {}},
+    {"vbDataObject", Kind::Integer, 13, {}},
+    {"vbDecimal", Kind::Integer, 14, {}},
+    {"vbByte", Kind::Integer, 17, {}},
+    {"vbArray", Kind::Integer, 8192, {}},
+    // tri-states
+    {"vbTrue", Kind::Integer, -1, {}},
+    {"vbFalse", Kind::Integer, 0, {}},
+    {"vbUseDefault", Kind::Integer, -2, {}},
+    // MsgBox buttons, icons, defaults and modes
+    {"vbOKOnly", Kind::Integer, 0, {}},
+    {"vbOKCancel", Kind::Integer, 1, {}},
+    {"vbAbortRetryIgnore", Kind::Integer, 2, {}},
+    {"vbYesNoCancel", Kind::Integer, 3, {}},
+    {"vbYesNo", Kind::Integer, 4, {}},
+    {"vbRetryCancel", Kind::Integer, 5, {}},
+    {"vbCritical", Kind::Integer, 16, {}},
+    {"vbQuestion", Kind::Integer, 32, {}},
+    {"vbExclamation", Kind::Integer, 48, {}},
+    {"vbInformation", Kind::Integer, 64, {}},
+    {"vbDefaultButton1", Kind::Integer, 0, {}},
+    {"vbDefaultButton2", Kind::Integer, 256, {}},
+    {"vbDefaultButton3", Kind::Integer, 512, {}},
+    {"vbDefaultButton4", Kind::Integer, 768, {}},
+    {"vbApplicationModal", Kind::Integer, 0, {}},
+    {"vbSystemModal", Kind::Integer, 4096, {}},
+    {"vbMsgBoxHelpButton", Kind::Integer, 16384, {}},
+    {"vbMsgBoxSetForeground", Kind::Long, 65536, {}},
+    {"vbMsgBoxRight", Kind::Long, 524288, {}},
+    {"vbMsgBoxRtlReading", Kind::Long, 1048576, {}},
+    // MsgBox answers
+    {"vbOK", Kind::Integer, 1, {}},
+    {"vbCancel", Kind::Integer, 2, {}},
+    {"vbAbort", Kind::Integer, 3, {}},
+    {"vbRetry", Kind::Integer, 4, {}},
+    {"vbIgnore", Kind::Integer, 5, {}},
+    {"vbYes", Kind::Integer, 6, {}},
+    {"vbNo", Kind::Integer, 7, {}},
+    // days of the week
+    {"vbUseSystemDayOfWeek", Kind::Integer, 0, {}},
+    {"vbSunday", Kind::Integer, 1, {}},
+    {"vbMonday", Kind::Integer, 2, {}},
+    {"vbTuesday", Kind::Integer, 3, {}},
+    {"vbWednesday", Kind::Integer, 4, {}},
+    {"vbThursday", Kind::Integer, 5, {}},
+    {"vbFriday", Kind::Integer, 6, {}},
+    {"vbSaturday", Kind::Integer, 7, {}},
+    // first week of the year
+    {"vbUseSystem", Kind::Integer, 0, {}},
+    {"vbFirstJan1", Kind::Integer, 1, {}},
+    {"vbFirstFourDays", Kind::Integer, 2, {}},
+    {"vbFirstFullWeek", Kind::Integer, 3, {}},
+    // date formats
+    {"vbGeneralDate", Kind::Integer, 0, {}},
+    {"vbLongDate", Kind::Integer, 1, {}},
+    {"vbShortDate", Kind::Integer, 2, {}},
+    {"vbLongTime", Kind::Integer, 3, {}},
+    {"vbShortTime", Kind::Integer, 4, {}},
+    // colours
+    {"vbBlack", Kind::Long, 0x000000, {}},
+    {"vbRed", Kind::Long, 0x0000FF, {}},
+    {"vbGreen", Kind::Long, 0x00FF00, {}},
+    {"vbYellow", Kind::Long, 0x00FFFF, {}},
+    {"vbBlue", Kind::Long, 0xFF0000, {}},
+    {"vbMagenta", Kind::Long, 0xFF00FF, {}},
+    {"vbCyan", Kind::Long, 0xFFFF00, {}},
+    {"vbWhite", Kind::Long, 0xFFFFFF, {}},
+    // errors
+    {"vbObjectError", Kind::Long, -2147221504, {}},
+    // texts
+    {"vbCr", Kind::Text, 0, "\r"},
+    {"vbCrLf", Kind::Text, 0, "\r\n"},
+    {"vbFormFeed", Kind::Text, 0, "\f"},
+    {"vbLf", Kind::Text, 0, "\n"},
+    {"vbNewLine", Kind::Text, 0, "\r\n"},
+    {"vbNullChar", Kind::Text, 0, std::string_view("\0", 1)},
+    {"vbNullString", Kind::Text, 0, ""},
+    {"vbTab", Kind::Text, 0, "\t"},
+    {"vbVerticalTab", Kind::Text, 0, "\v"},
+};
+
+using Index =
+    std::unordered_map<std::string_view, Variant, text::CaseBlindHash, text::CaseBlindEqual>;
+
+const Index& Constants() {
+    static const Index index = [] {
+        Index all;
+        for (const Constant& c : kConstants) {
+            switch (c.kind) {
+            case Kind::Integer:
+                all.emplace(c.name, Variant::Integer(c.number));
+                break;
+            case Kind::Long:
+                all.emplace(c.name, Variant::Long(c.number));
+                break;
+            case Kind::Text:
+                all.emplace(c.name, Variant::String(std::string(c.text)));
+                break;
+            }
+        }
+        return all;
+    }();
+    return index;
+}
+
+} // namespace
+
 bool FindConstant(std::string_view name, Variant& out) {
-    struct Number {
-        const char* name;
-        std::int32_t value;
-    };
-    static const Number kNumbers[] = {
-        {"vbBinaryCompare", 0},
-        {"vbTextCompare", 1},
-        {"vbEmpty", 0},
-        {"vbNull", 1},
-        {"vbInteger", 2},
-        {"vbLong", 3},
-        {"vbSingle", 4},
-        {"vbDouble", 5},
-        {"vbCurrency", 6},
-        {"vbDate", 7},
-        {"vbString", 8},
-        {"vbObject", 9},
-        {"vbError", 10},
-        {"vbBoolean", 11},
-        {"vbVariant", 12},
-        {"vbDataObject", 13},
-        {"vbByte", 17},
-        {"vbArray", 8192},
-        {"vbUseDefault", -2},
-        {"vbObjectError", -2147221504},
-        {"vbOKOnly", 0},
-        {"vbOKCancel", 1},
-        {"vbAbortRetryIgnore", 2},
-        {"vbYesNoCancel", 3},
-        {"vbYesNo", 4},
-        {"vbRetryCancel", 5},
-        {"vbCritical", 16},
-        {"vbQuestion", 32},
-        {"vbExclamation", 48},
-        {"vbInformation", 64},
-        {"vbDefaultButton1", 0},
-        {"vbDefaultButton2", 256},
-        {"vbDefaultButton3", 512},
-        {"vbApplicationModal", 0},
-        {"vbSystemModal", 4096},
-        {"vbOK", 1},
-        {"vbCancel", 2},
-        {"vbAbort", 3},
-        {"vbRetry", 4},
-        {"vbIgnore", 5},
-        {"vbYes", 6},
-        {"vbNo", 7},
-        {"vbUseSystemDayOfWeek", 0},
-        {"vbSunday", 1},
-        {"vbMonday", 2},
-        {"vbTuesday", 3},
-        {"vbWednesday", 4},
-        {"vbThursday", 5},
-        {"vbFriday", 6},
-        {"vbSaturday", 7},
-        {"vbGeneralDate", 0},
-        {"vbLongDate", 1},
-        {"vbShortDate", 2},
-        {"vbLongTime", 3},
-        {"vbShortTime", 4},
-        {"vbUseSystem", 0},
-        {"vbFirstJan1", 1},
-        {"vbFirstFourDays", 2},
-        {"vbFirstFullWeek", 3},
-    };
-    struct Text {
-        const char* name;
-        const char* value;
-        std::size_t size;
-    };
-    static const Text kTexts[] = {
-        {"vbCrLf", "\r\n", 2},   {"vbNewLine", "\r\n", 2}, {"vbCr", "\r", 1},
-        {"vbLf", "\n", 1},       {"vbTab", "\t", 1},       {"vbNullChar", "\0", 1},
-        {"vbNullString", "", 0}, {"vbFormFeed", "\f", 1},  {"vbVerticalTab", "\v", 1},
-    };
-    for (const Number& n : kNumbers) {
-        if (text::EqualsIgnoringCase(n.name, name)) {
-            out = (n.value >= -32768 && n.value <= 32767) ? Variant::Integer(n.value)
-                                                          : Variant::Long(n.value);
-            return true;
-        }
+    const Index& index = Constants();
+    const auto it = index.find(name);
+    if (it == index.end()) {
+        return false;
     }
-    if (text::EqualsIgnoringCase(name, "vbTrue") || text::EqualsIgnoringCase(name, "vbFalse")) {
-        out = Variant::Integer(text::EqualsIgnoringCase(name, "vbTrue") ? -1 : 0);
-        return true;
-    }
-    for (const Text& t : kTexts) {
-        if (text::EqualsIgnoringCase(t.name, name)) {
-            out = Variant::String(std::string(t.value, t.size));
-            return true;
-        }
-    }
-    return false;
+    out = it->second;
+    return true;
 }
 
 } // namespace ob::vbscript

@@ -4,6 +4,8 @@
 
 #include "vbscript/stack_guard.h"
 
+#include <new>
+
 namespace ob::vbscript {
 
 namespace {
@@ -88,7 +90,7 @@ Interpreter::Flow Interpreter::Exec(const Stmt& s) {
         return Flow::Normal;
     case StmtKind::If:
         for (const auto& branch : s.branches) {
-            if (IsTrue(Eval(*branch.condition))) {
+            if (TestCondition(*branch.condition) != Condition::False) {
                 return ExecBlock(branch.body);
             }
         }
@@ -102,7 +104,7 @@ Interpreter::Flow Interpreter::Exec(const Stmt& s) {
     case StmtKind::Do:
         return ExecDo(s);
     case StmtKind::While:
-        while (IsTrue(Eval(*s.condition))) {
+        while (TestCondition(*s.condition) != Condition::False) {
             const Flow flow = ExecBlock(s.body);
             if (flow != Flow::Normal) {
                 return flow;
@@ -289,13 +291,34 @@ Interpreter::Flow Interpreter::ExecForEach(const Stmt& s) {
     return Flow::Normal;
 }
 
+// Under On Error Resume Next a condition that fails resumes at the next statement,
+// which for If, ElseIf, While and Do While / Until is the first of the block.
+Interpreter::Condition Interpreter::TestCondition(const Expr& e) {
+    if (!Current().resumeNext) {
+        return IsTrue(Eval(e)) ? Condition::True : Condition::False;
+    }
+    try {
+        return IsTrue(Eval(e)) ? Condition::True : Condition::False;
+    } catch (ScriptException& error) {
+        err_->Set(error);
+    } catch (const std::bad_alloc&) {
+        err_->Set(ScriptException(err::kOutOfMemory));
+    }
+    return Condition::Failed;
+}
+
 Interpreter::Flow Interpreter::ExecDo(const Stmt& s) {
+    // A failing condition at the top enters the body; at the end (Loop While c) it
+    // resumes after the loop: either way the statement after the failing one.
     auto keepGoing = [&]() {
         if (!s.condition) {
             return true;
         }
-        const bool value = IsTrue(Eval(*s.condition));
-        return s.untilLoop ? !value : value;
+        const Condition value = TestCondition(*s.condition);
+        if (value == Condition::Failed) {
+            return !s.testAtEnd;
+        }
+        return (value == Condition::True) != s.untilLoop;
     };
     for (;;) {
         if (!s.testAtEnd && !keepGoing()) {

@@ -125,9 +125,11 @@ std::unique_ptr<Stmt> UnitParser::ParseIf() {
     Branch first;
     first.condition = ParseExpr();
     Expect(Keyword::Then, err::kExpectedThen);
-    if (!At(TokenKind::EndOfStatement) || !Cur().newline) {
+    if (!At(TokenKind::EndOfStatement) || !Cur().newline || Cur().colon) {
+        // "If c Then : a" is still a single-line If, and "If c Then :" one with no
+        // statements.
         if (At(TokenKind::EndOfStatement) && !Cur().newline) {
-            Next(); // "If c Then : a" is still a single-line If
+            Next();
         }
         first.body = ParseInlineBlock();
         s->branches.push_back(std::move(first));
@@ -151,7 +153,9 @@ std::unique_ptr<Stmt> UnitParser::ParseIf() {
             Branch b;
             b.condition = ParseExpr();
             Expect(Keyword::Then, err::kExpectedThen);
-            EndStatement();
+            if (AtEnd()) {
+                EndStatement();
+            } // else "ElseIf c Then x = 1": the branch starts on this line
             b.body = ParseBlock({Keyword::ElseIf, Keyword::Else, Keyword::End});
             s->branches.push_back(std::move(b));
             continue;
@@ -356,11 +360,11 @@ std::unique_ptr<Stmt> UnitParser::ParseOnError() {
 std::unique_ptr<Stmt> UnitParser::ParseAssignmentOrCall() {
     auto s = Make(StmtKind::Call);
     const std::size_t start = pos_;
-    ExprPtr target = ParseTarget();
+    ExprPtr target = ParseTarget(Postfix::StatementHead);
     if (Is(Punct::Equal)) {
         Next();
         ExprPtr value = ParseExpr();
-        if (AtEnd() || Is(Keyword::Else) || target->kind != ExprKind::Call) {
+        if (AtStatementEnd() || target->kind != ExprKind::Call) {
             s->kind = StmtKind::Assign;
             s->target = std::move(target);
             s->value = std::move(value);
@@ -368,7 +372,7 @@ std::unique_ptr<Stmt> UnitParser::ParseAssignmentOrCall() {
         }
         // "Check (a) = b, c" is a call whose first argument is a comparison.
     }
-    if (AtEnd() || Is(Keyword::Else)) {
+    if (AtStatementEnd()) {
         // "Name(x)" as a statement passes x in parentheses, so by value ("Call
         // Name(x)" passes it by reference).
         if (target->kind == ExprKind::Call && target->args.size() == 1 && target->args[0] &&
@@ -383,7 +387,7 @@ std::unique_ptr<Stmt> UnitParser::ParseAssignmentOrCall() {
     // the start of the first argument: read the statement again without it.
     if (target->kind == ExprKind::Call) {
         pos_ = start;
-        target = ParseTarget(true);
+        target = ParseTarget(Postfix::Callee);
         if (target->kind == ExprKind::Call || !Is(Punct::LParen)) {
             Fail(err::kExpectedEndOfStatement);
         }

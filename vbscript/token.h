@@ -110,6 +110,7 @@ struct Token {
     Variant value;    ///< Number, Date
     int line = 0;
     bool newline = false; ///< EndOfStatement: a line break (false: ":")
+    bool colon = false;   ///< EndOfStatement: starts with ":" (a line break may follow)
     bool spaceBefore = false;
 };
 

@@ -25,11 +25,9 @@ std::unique_ptr<Unit> Parse(std::string_view source) {
 void UnitParser::Run() {
     SkipEnds();
     while (!At(TokenKind::EndOfInput)) {
-        if (Is(Keyword::Sub) || Is(Keyword::Function) || Is(Keyword::Property) ||
-            ((Is(Keyword::Public) || Is(Keyword::Private)) &&
-             (IsAt(1, Keyword::Sub) || IsAt(1, Keyword::Function) || IsAt(1, Keyword::Property)))) {
+        if (AtProcedure(0) || ((Is(Keyword::Public) || Is(Keyword::Private)) && AtProcedure(1))) {
+            // A later procedure of the same name replaces an earlier one.
             unit_.procedures.push_back(ParseProcedure());
-            CheckUnique(unit_.procedures);
         } else if (Is(Keyword::Class)) {
             ParseClass();
         } else if (Is(Keyword::Option)) {
@@ -54,6 +52,32 @@ void UnitParser::Fail(long number) const {
     ScriptException e(number);
     e.line = Line();
     throw e;
+}
+
+bool UnitParser::AtCloser() const {
+    if (!At(TokenKind::Name)) {
+        return false;
+    }
+    switch (Cur().keyword) {
+    case Keyword::End:
+    case Keyword::Next:
+    case Keyword::Loop:
+    case Keyword::Wend:
+    case Keyword::Else:
+    case Keyword::ElseIf:
+    case Keyword::Case:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool UnitParser::AtProcedure(std::size_t ahead) const {
+    // `Property` is a keyword only before Get, Let or Set: elsewhere it is a name.
+    return IsAt(ahead, Keyword::Sub) || IsAt(ahead, Keyword::Function) ||
+           (IsAt(ahead, Keyword::Property) &&
+            (IsAt(ahead + 1, Keyword::Get) || IsAt(ahead + 1, Keyword::Let) ||
+             IsAt(ahead + 1, Keyword::Set)));
 }
 
 void UnitParser::Expect(Keyword word, long number) {
@@ -129,27 +153,29 @@ Block UnitParser::ParseBlock(std::initializer_list<Keyword> stops) {
                 return block;
             }
         }
-        if (Is(Keyword::Sub) || Is(Keyword::Function) || Is(Keyword::Class) ||
-            Is(Keyword::Property)) {
+        if (AtProcedure(0) || Is(Keyword::Class)) {
             Fail(err::kSyntax); // procedures and classes do not nest
         }
         auto stmt = ParseStatement();
         if (stmt) {
             block.push_back(std::move(stmt));
         }
-        EndStatement();
+        if (!AtCloser()) { // "x = 1 End Sub": a closer may follow on the same line
+            EndStatement();
+        }
         SkipEnds();
     }
 }
 
-// inline-block := statement { ":" statement } up to Else or the end of the line
+// inline-block := statement { ":" statement } up to the end of the line or a
+// closer (Else, End If, or the closer of an enclosing one-line block)
 // (the statements of a single-line If)
 Block UnitParser::ParseInlineBlock() {
     Enter(blockDepth_);
     Leave leave{blockDepth_};
     Block block;
     for (;;) {
-        if (Is(Keyword::Else) || At(TokenKind::EndOfInput) ||
+        if (AtCloser() || At(TokenKind::EndOfInput) ||
             (At(TokenKind::EndOfStatement) && Cur().newline)) {
             return block;
         }

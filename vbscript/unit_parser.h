@@ -45,6 +45,13 @@ private:
     }
     bool Is(Punct op) const { return Cur().punct == op && Cur().kind == TokenKind::Operator; }
     bool AtEnd() const { return At(TokenKind::EndOfStatement) || At(TokenKind::EndOfInput); }
+    /// A word that closes a block (End, Next, Loop, Wend, Else, ElseIf, Case): it
+    /// may follow a statement on the same line without a ":".
+    bool AtCloser() const;
+    /// The end of a statement: a line break, ":", the end of input or a closer.
+    bool AtStatementEnd() const { return AtEnd() || AtCloser(); }
+    /// Sub, Function or Property Get/Let/Set, `ahead` tokens on.
+    bool AtProcedure(std::size_t ahead) const;
 
     [[noreturn]] void Fail(long number) const;
     void Expect(Keyword word, long number);
@@ -91,8 +98,14 @@ private:
     ExprPtr MakeExpr(ExprKind kind, int line);
     ExprPtr Finish(ExprPtr e);
     ExprPtr Binary(Op op, ExprPtr left, ExprPtr right);
-    ExprPtr ParseTarget(bool stopAtSpacedParen = false);
-    ExprPtr ParsePostfix(ExprPtr e, bool stopAtSpacedParen = false);
+    /// How a "(" after a blank continues a name ("f (x)"): in an expression it
+    /// calls or indexes; at the head of a statement too, but a "." after that
+    /// group shows it was the first argument ("Echo (New C).F()"); before the
+    /// arguments of a call statement it never does.
+    enum class Postfix { Expression, StatementHead, Callee };
+    ExprPtr ParseParenthesized(Postfix mode);
+    ExprPtr ParseTarget(Postfix mode = Postfix::Expression);
+    ExprPtr ParsePostfix(ExprPtr e, Postfix mode = Postfix::Expression);
     ExprPtr ParseArgs(ExprPtr callee);
     ExprPtr ParseExpr();
     Op OperatorAt(int level) const;

@@ -448,6 +448,8 @@ bool Variant::ToBool() const {
         }
         throw ScriptException(err::kTypeMismatch);
     }
+    case VarType::Object:
+        return DefaultValue().ToBool();
     default:
         throw ScriptException(err::kTypeMismatch);
     }
@@ -476,6 +478,8 @@ double Variant::ToDouble() const {
         }
         throw ScriptException(err::kTypeMismatch);
     }
+    case VarType::Object:
+        return DefaultValue().ToDouble();
     default:
         throw ScriptException(err::kTypeMismatch);
     }
@@ -502,6 +506,9 @@ int Variant::ToInteger() const {
 }
 
 double Variant::ToDate() const {
+    if (type_ == VarType::Object) {
+        return DefaultValue().ToDate();
+    }
     if (type_ == VarType::String) {
         const datetime::OleDate date = datetime::OleDate::Parse(string_);
         if (date.IsValid()) {
@@ -514,6 +521,23 @@ double Variant::ToDate() const {
         throw ScriptException(err::kTypeMismatch);
     }
     return ToDouble();
+}
+
+Variant Variant::DefaultValue() const {
+    constexpr int kMaxHops = 16; // a default member giving objects without end
+    Variant value = *this;
+    for (int hop = 0; hop < kMaxHops && value.type_ == VarType::Object; ++hop) {
+        if (!value.object_) {
+            throw ScriptException(err::kTypeMismatch);
+        }
+        const std::shared_ptr<Object> object = value.object_;
+        std::vector<Variant> none;
+        value = object->Invoke("", InvokeKind::PropertyGet, none);
+    }
+    if (value.type_ == VarType::Object) {
+        throw ScriptException(err::kTypeMismatch);
+    }
+    return value;
 }
 
 std::string Variant::ToString() const {
@@ -540,6 +564,8 @@ std::string Variant::ToString() const {
         return FormatDateText(real_, 0); // the general date form of the one locale
     case VarType::String:
         return string_;
+    case VarType::Object:
+        return DefaultValue().ToString();
     default:
         throw ScriptException(err::kTypeMismatch);
     }

@@ -87,6 +87,11 @@ public:
     std::string ToString() const;
     /// The date (OLE) value: numbers as they are, text parsed as a date.
     double ToDate() const;
+    /// The value itself, or for an object the value of its default member (followed
+    /// through objects that give objects); Type mismatch for Nothing, Object
+    /// doesn't support this property or method (438) without a default member.
+    /// The conversions above use it, so an object converts as its default value.
+    Variant DefaultValue() const;
 
     /// Raw access (valid for the matching type).
     const std::string& StringValue() const { return string_; }
