@@ -31,10 +31,9 @@ bool Interpreter::IsPlainValue(const Expr& e) const {
     case ExprKind::Literal:
         return true;
     case ExprKind::Name: {
-        const Cell cell = FindVariable(e.name);
+        const Variant* cell = Resolve(e).cell;
         // An object's default property is script code; "Me" is never a variable.
-        return cell && !cell->IsObject() &&
-               !(Current().self && text::EqualsIgnoringCase(e.name, "me"));
+        return cell && !cell->IsObject() && !(Current().self && IsMe(e.name));
     }
     case ExprKind::Unary:
         return IsPlainValue(*e.left);
@@ -50,7 +49,7 @@ bool Interpreter::IsPlainValue(const Expr& e) const {
             }
         }
         const std::string& name = e.object->name;
-        if (const Cell cell = FindVariable(name)) {
+        if (const Variant* cell = Resolve(*e.object).cell) {
             return cell->IsArray(); // an element of an array
         }
         return !FindCallable(name) && !hostObjects_.contains(name) && IsValueFunction(name) &&
@@ -68,7 +67,8 @@ bool Interpreter::IsPlainValue(const Expr& e) const {
 // written. The result is the same either way.
 bool Interpreter::AppendInPlace(const Stmt& s) {
     const Expr& target = *s.target;
-    if (target.kind != ExprKind::Name) {
+    if (target.kind != ExprKind::Name || s.value->kind != ExprKind::Binary ||
+        s.value->op != Op::Concat) {
         return false;
     }
     const Expr* left = s.value.get();
@@ -78,12 +78,11 @@ bool Interpreter::AppendInPlace(const Stmt& s) {
         left = left->left.get();
     }
     if (pieces.empty() || left->kind != ExprKind::Name ||
-        !text::EqualsIgnoringCase(left->name, target.name) || IsConstant(target.name)) {
+        !text::EqualsIgnoringCase(left->name, target.name) || Resolve(target).constant) {
         return false;
     }
-    const Cell cell = FindVariable(target.name);
-    if (!cell || !cell->IsString() ||
-        (Current().self && text::EqualsIgnoringCase(target.name, "me"))) {
+    Variant* const cell = Resolve(target).cell;
+    if (!cell || !cell->IsString() || (Current().self && IsMe(target.name))) {
         return false;
     }
     for (const Expr* piece : pieces) {
@@ -120,10 +119,11 @@ void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
     const Expr& target = *s.target;
     switch (target.kind) {
     case ExprKind::Name: {
-        if (IsConstant(target.name)) {
+        const Expr::Binding binding = Resolve(target);
+        if (binding.constant) {
             throw RuntimeError(err::kIllegalAssignment);
         }
-        if (const auto& self = Current().self; self && !FindVariable(target.name)) {
+        if (const auto& self = Current().self; self && !binding.cell) {
             // Inside a class, assigning to the bare name of one of its Property Let
             // (or, with Set, Property Set) procedures calls it, as Me.Name = v would.
             const auto accept = isSet ? +[](ProcKind k) { return k == ProcKind::PropertySet; }
@@ -135,7 +135,7 @@ void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
                 return;
             }
         }
-        Cell cell = VariableForWrite(target.name);
+        Variant* const cell = binding.cell ? binding.cell : VariableForWrite(target.name).get();
         if (!isSet && cell->IsObject() && cell->ObjectValue()) {
             // "o = 5" without Set assigns the default property of the object o holds.
             const std::shared_ptr<Object> object = cell->ObjectValue();

@@ -71,10 +71,10 @@ Variant Interpreter::Eval(const Expr& e) {
 }
 
 Variant Interpreter::EvalName(const Expr& e) {
-    if (Current().self && text::EqualsIgnoringCase(e.name, "me")) {
+    if (Current().self && IsMe(e.name)) {
         return Variant::FromObject(Current().self);
     }
-    if (Cell cell = FindVariable(e.name)) {
+    if (const Variant* cell = Resolve(e).cell) {
         return *cell;
     }
     if (Callable callable = FindCallable(e.name)) {
@@ -137,7 +137,7 @@ Variant Interpreter::EvalCall(const Expr& e) {
         const bool recursive =
             self && self->isFunction && text::EqualsIgnoringCase(self->name, name);
         if (!recursive) {
-            if (Cell cell = FindVariable(name)) {
+            if (const Variant* cell = Resolve(callee).cell) {
                 const Variant target = *cell; // the call may change the variable
                 return IndexValue(target, e.args);
             }
@@ -169,6 +169,16 @@ Variant Interpreter::EvalCall(const Expr& e) {
     return IndexValue(Eval(callee), e.args);
 }
 
+const Variant* Interpreter::Peek(const Expr& e) const {
+    if (e.kind == ExprKind::Literal) {
+        return &e.value;
+    }
+    if (e.kind != ExprKind::Name || (Current().self && IsMe(e.name))) {
+        return nullptr;
+    }
+    return Resolve(e).cell;
+}
+
 Variant Interpreter::EvalBinary(const Expr& e) {
     if (e.op == Op::Is) {
         const Variant a = Eval(*e.left);
@@ -178,14 +188,42 @@ Variant Interpreter::EvalBinary(const Expr& e) {
         }
         return Variant::Boolean(a.ObjectValue() == b.ObjectValue());
     }
-    Variant a = Eval(*e.left);
-    Variant b = Eval(*e.right);
-    if (a.IsObject()) {
-        a = ObjectDefault(a);
+    // Operands that are literals or variables are read in place rather than copied.
+    // The left one only when evaluating the right one cannot run script code,
+    // which might change the left variable after its value was taken.
+    Variant leftValue;
+    Variant rightValue;
+    const bool rightIsValue = e.right->kind == ExprKind::Literal || Peek(*e.right);
+    const Variant* left = rightIsValue ? Peek(*e.left) : nullptr;
+    if (!left) {
+        leftValue = Eval(*e.left);
+        left = &leftValue;
     }
-    if (b.IsObject()) {
-        b = ObjectDefault(b);
+    const Variant* right = Peek(*e.right);
+    if (!right) {
+        rightValue = Eval(*e.right);
+        right = &rightValue;
     }
+    if (left->IsObject() || right->IsObject()) {
+        // A default member is script code that may change a variable read in place:
+        // take both values first.
+        if (left != &leftValue) {
+            leftValue = *left;
+        }
+        if (right != &rightValue) {
+            rightValue = *right;
+        }
+        left = &leftValue;
+        right = &rightValue;
+        if (leftValue.IsObject()) {
+            leftValue = ObjectDefault(leftValue);
+        }
+        if (rightValue.IsObject()) {
+            rightValue = ObjectDefault(rightValue);
+        }
+    }
+    const Variant& a = *left;
+    const Variant& b = *right;
     auto compare = [&](auto test) {
         const int c = Compare(a, b, CompareMode::Binary, e.left->kind == ExprKind::Literal,
                               e.right->kind == ExprKind::Literal);

@@ -234,8 +234,13 @@ ExprPtr UnitParser::ParseNot() {
     return ParseLevel(kCompare);
 }
 
-// unary-expr := ( "-" | "+" ) unary-expr | power-expr
+// unary-expr := ( "-" | "+" ) unary-expr | "Not" not-expr | power-expr
+// ("a" & Not b: a Not in an operand's place takes the rest of the expression at
+// its own level)
 ExprPtr UnitParser::ParseUnary() {
+    if (Is(Keyword::Not)) {
+        return ParseNot();
+    }
     if (Is(Punct::Minus) || Is(Punct::Plus)) {
         const bool negate = Is(Punct::Minus);
         const int line = Line();

@@ -34,6 +34,7 @@ void Interpreter::Reset() {
     frames_.clear();
     withStack_.clear();
     Frame global;
+    global.serial = ++frameSerial_;
     global.scope = &globals_;
     frames_.push_back(global);
     if (!globals_.vars.empty()) {
@@ -57,6 +58,7 @@ void Interpreter::Reset() {
         }
     }
     globals_ = Scope{}; // anything Class_Terminate stored ends without it
+    Declared();
     procedures_.clear();
     classes_.clear();
     pendingTerminates_.clear();
@@ -139,6 +141,7 @@ void Interpreter::Hoist(const Block& block, Scope& scope) {
 
 void Interpreter::RunUnit(const Unit& unit, Scope& scope) {
     Hoist(unit.body, scope);
+    Declared();
     Frame frame = Current();
     frame.scope = &scope;
     frame.unit = &unit;

@@ -83,7 +83,8 @@ private:
     };
 
     struct Frame {
-        Scope* scope = nullptr; ///< locals; the global scope for module-level code
+        std::uint64_t serial = 0; ///< unique among the frames of this interpreter
+        Scope* scope = nullptr;   ///< locals; the global scope for module-level code
         const Procedure* proc = nullptr;
         const Unit* unit = nullptr;
         bool resumeNext = false;
@@ -106,7 +107,10 @@ private:
     // Pushes a frame and pops it again however the call ends.
     class FrameGuard {
     public:
-        FrameGuard(Interpreter& in, Frame frame) : in_(in) { in_.frames_.push_back(frame); }
+        FrameGuard(Interpreter& in, Frame frame) : in_(in) {
+            frame.serial = ++in_.frameSerial_;
+            in_.frames_.push_back(frame);
+        }
         ~FrameGuard() { in_.frames_.pop_back(); }
         FrameGuard(const FrameGuard&) = delete;
         FrameGuard& operator=(const FrameGuard&) = delete;
@@ -142,6 +146,10 @@ private:
     Variant EvalCall(const Expr& e);
     Variant EvalMember(const Expr& e);
     Variant EvalBinary(const Expr& e);
+    /// A literal's value or a variable's cell, read in place; null for anything
+    /// else (whose evaluation may run script code).
+    const Variant* Peek(const Expr& e) const;
+    static bool IsMe(std::string_view name) { return text::EqualsIgnoringCase(name, "me"); }
     Variant IndexValue(const Variant& target, const std::vector<ExprPtr>& args);
     std::vector<Variant> EvalArgs(const std::vector<ExprPtr>& args);
     Variant ObjectDefault(const Variant& v);
@@ -150,6 +158,11 @@ private:
     std::shared_ptr<Object> MemberObject(const Expr& member);
 
     // names
+    /// The variable a Name expression stands for in the running frame (null when
+    /// it is none), from the note on the expression while that is still valid.
+    const Expr::Binding& Resolve(const Expr& name) const;
+    /// A variable was declared somewhere: every note of a name is stale.
+    void Declared() { ++declarations_; }
     Cell FindVariable(std::string_view name) const;
     bool IsConstant(std::string_view name) const;
     Cell DeclareVariable(std::string_view name); ///< in the current scope
@@ -184,6 +197,8 @@ private:
 
     Scope globals_;
     std::vector<Frame> frames_;
+    std::uint64_t frameSerial_ = 0;
+    std::uint64_t declarations_ = 1;
     std::vector<Variant> withStack_;
     std::unordered_map<std::string, std::shared_ptr<Procedure>, text::CaseBlindHash,
                        text::CaseBlindEqual>

@@ -7,6 +7,19 @@
 
 namespace ob::vbscript {
 
+const Expr::Binding& Interpreter::Resolve(const Expr& name) const {
+    Expr::Binding& binding = name.binding;
+    const Frame& frame = Current();
+    if (binding.frame != frame.serial || binding.epoch != declarations_) {
+        const Cell cell = FindVariable(name.name);
+        binding.frame = frame.serial;
+        binding.epoch = declarations_;
+        binding.cell = cell.get(); // the scope keeps it alive while the note is valid
+        binding.constant = IsConstant(name.name);
+    }
+    return binding;
+}
+
 Cell Interpreter::FindVariable(std::string_view name) const {
     const Scope* local = Current().scope;
     if (auto it = local->vars.find(name); it != local->vars.end()) {
@@ -40,6 +53,7 @@ Cell Interpreter::DeclareVariable(std::string_view name) {
     Cell& cell = Current().scope->vars[std::string(name)];
     if (!cell) {
         cell = std::make_shared<Variant>();
+        Declared();
     }
     return cell;
 }

@@ -36,7 +36,6 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block) {
                 throw;
             }
             err_->Set(e);
-            continue;
         } catch (const std::bad_alloc&) {
             ScriptException e(err::kOutOfMemory);
             if (!Current().resumeNext) {
@@ -44,8 +43,9 @@ Interpreter::Flow Interpreter::ExecBlock(const Block& block) {
                 throw e;
             }
             err_->Set(e);
-            continue;
         }
+        // The objects whose last reference went with the statement (or with the
+        // procedures a failing statement left) end before the next one runs.
         if (!pendingTerminates_.empty()) {
             RunPendingTerminates();
         }
@@ -85,6 +85,7 @@ Interpreter::Flow Interpreter::Exec(const Stmt& s) {
                 throw NamedError(err::kNameRedefined, item.name);
             }
             scope.vars[item.name] = std::make_shared<Variant>(std::move(value));
+            Declared();
             scope.constants.insert(item.name);
         }
         return Flow::Normal;
@@ -189,6 +190,7 @@ void Interpreter::ExecDim(const Stmt& s) {
         Cell& cell = scope.vars[item.name];
         if (!cell) {
             cell = std::make_shared<Variant>();
+            Declared();
         }
         if (item.isArray) {
             std::vector<std::int32_t> upper;
@@ -250,7 +252,11 @@ Interpreter::Flow Interpreter::ExecFor(const Stmt& s) {
     Cell cell = VariableForWrite(s.name);
     *cell = start;
     for (;;) {
-        const double current = cell->ToDouble();
+        // The counter as the body left it (it may assign it); Integers and Longs
+        // need no conversion.
+        const double current = cell->Type() == VarType::Integer || cell->Type() == VarType::Long
+                                   ? static_cast<double>(cell->ToLong())
+                                   : cell->ToDouble();
         if (down ? current < limitValue : current > limitValue) {
             return Flow::Normal;
         }

@@ -87,7 +87,19 @@ Variant RealResult(double value, int rank) {
 
 enum class ArithOp { Add, Subtract, Multiply };
 
+bool IsShortInteger(VarType t) {
+    return t == VarType::Integer || t == VarType::Long;
+}
+
 Variant Arithmetic(const Variant& a, const Variant& b, ArithOp op) {
+    if (IsShortInteger(a.Type()) && IsShortInteger(b.Type())) {
+        // The common case (counters, sums) without the general type ranking.
+        const std::int64_t x = a.ToLong();
+        const std::int64_t y = b.ToLong();
+        const std::int64_t r = op == ArithOp::Add ? x + y : op == ArithOp::Subtract ? x - y : x * y;
+        const bool anyLong = a.Type() == VarType::Long || b.Type() == VarType::Long;
+        return IntegralResult(r, anyLong ? 3 : 2);
+    }
     if (a.IsNull() || b.IsNull()) {
         return Variant::Null();
     }
@@ -624,6 +636,9 @@ double RoundHalfEven(double value) {
 }
 
 Variant Add(const Variant& a, const Variant& b) {
+    if (IsShortInteger(a.Type()) && IsShortInteger(b.Type())) {
+        return Arithmetic(a, b, ArithOp::Add);
+    }
     if (a.IsNull() || b.IsNull()) {
         return Variant::Null();
     }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ob::vbscript {
@@ -46,6 +47,48 @@ struct ArrayData;
 class OB_VBSCRIPT_API Variant {
 public:
     Variant() = default; ///< Empty
+    ~Variant() = default;
+
+    // Copies and moves of numbers, dates and Booleans touch only the scalar fields:
+    // the text and the shared pointers are used (and kept empty) by strings,
+    // objects and arrays alone.
+    Variant(const Variant& other)
+        : type_(other.type_), integer_(other.integer_), real_(other.real_) {
+        if (other.HoldsReference()) {
+            string_ = other.string_;
+            object_ = other.object_;
+            array_ = other.array_;
+        }
+    }
+    Variant(Variant&& other) noexcept
+        : type_(other.type_), integer_(other.integer_), real_(other.real_) {
+        if (other.HoldsReference()) {
+            string_ = std::move(other.string_);
+            object_ = std::move(other.object_);
+            array_ = std::move(other.array_);
+        }
+    }
+    Variant& operator=(const Variant& other) {
+        if (HoldsReference() || other.HoldsReference()) {
+            Variant copy(other); // other may be part of what this holds
+            return *this = std::move(copy);
+        }
+        type_ = other.type_;
+        integer_ = other.integer_;
+        real_ = other.real_;
+        return *this;
+    }
+    Variant& operator=(Variant&& other) noexcept {
+        if (HoldsReference() || other.HoldsReference()) {
+            string_ = std::move(other.string_);
+            object_ = std::move(other.object_);
+            array_ = std::move(other.array_);
+        }
+        type_ = other.type_;
+        integer_ = other.integer_;
+        real_ = other.real_;
+        return *this;
+    }
 
     static Variant Null();
     static Variant Nothing();
@@ -109,6 +152,10 @@ public:
     static std::string FormatDouble(double value);
 
 private:
+    bool HoldsReference() const {
+        return type_ == VarType::String || type_ == VarType::Object || type_ == VarType::Array;
+    }
+
     VarType type_ = VarType::Empty;
     std::int64_t integer_ = 0; // Boolean (0/-1), Byte, Integer, Long
     double real_ = 0.0;        // Single, Double, Currency, Date
