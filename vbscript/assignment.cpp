@@ -104,8 +104,36 @@ bool Interpreter::AppendInPlace(const Stmt& s) {
     return true;
 }
 
+// `n = a + b` (or - or *) of Integers and Longs read in place, into a variable that
+// holds no object: computed and stored without a temporary value. The result and
+// its subtype are those of the general path.
+bool Interpreter::AssignIntegerArithmetic(const Stmt& s) {
+    const Expr& value = *s.value;
+    if (s.target->kind != ExprKind::Name || value.kind != ExprKind::Binary ||
+        (value.op != Op::Add && value.op != Op::Subtract && value.op != Op::Multiply)) {
+        return false;
+    }
+    const Variant* a = Peek(*value.left);
+    const Variant* b = a ? Peek(*value.right) : nullptr;
+    if (!b || !a->IsIntegerOrLong() || !b->IsIntegerOrLong()) {
+        return false;
+    }
+    const Expr::Binding binding = Resolve(*s.target);
+    if (!binding.cell || binding.constant || binding.cell->IsObject()) {
+        return false;
+    }
+    const std::int64_t x = a->ToLong();
+    const std::int64_t y = b->ToLong();
+    const std::int64_t r = value.op == Op::Add ? x + y : value.op == Op::Subtract ? x - y : x * y;
+    binding.cell->SetIntegral(r, a->Type() == VarType::Integer && b->Type() == VarType::Integer);
+    return true;
+}
+
 void Interpreter::ExecAssign(const Stmt& s, bool isSet) {
-    if (!isSet && AppendInPlace(s)) {
+    if (!isSet && s.value->op == Op::Concat && AppendInPlace(s)) {
+        return;
+    }
+    if (!isSet && AssignIntegerArithmetic(s)) {
         return;
     }
     Variant value = Eval(*s.value);

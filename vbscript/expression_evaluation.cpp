@@ -169,16 +169,6 @@ Variant Interpreter::EvalCall(const Expr& e) {
     return IndexValue(Eval(callee), e.args);
 }
 
-const Variant* Interpreter::Peek(const Expr& e) const {
-    if (e.kind == ExprKind::Literal) {
-        return &e.value;
-    }
-    if (e.kind != ExprKind::Name || (Current().self && IsMe(e.name))) {
-        return nullptr;
-    }
-    return Resolve(e).cell;
-}
-
 Variant Interpreter::EvalBinary(const Expr& e) {
     if (e.op == Op::Is) {
         const Variant a = Eval(*e.left);
@@ -193,13 +183,13 @@ Variant Interpreter::EvalBinary(const Expr& e) {
     // which might change the left variable after its value was taken.
     Variant leftValue;
     Variant rightValue;
-    const bool rightIsValue = e.right->kind == ExprKind::Literal || Peek(*e.right);
-    const Variant* left = rightIsValue ? Peek(*e.left) : nullptr;
+    const Variant* right = Peek(*e.right);
+    const Variant* left = right ? Peek(*e.left) : nullptr;
     if (!left) {
         leftValue = Eval(*e.left);
         left = &leftValue;
+        right = Peek(*e.right); // the left side may have declared variables
     }
-    const Variant* right = Peek(*e.right);
     if (!right) {
         rightValue = Eval(*e.right);
         right = &rightValue;

@@ -124,6 +124,7 @@ private:
     Flow Exec(const Stmt& stmt);
     void ExecAssign(const Stmt& stmt, bool isSet);
     bool AppendInPlace(const Stmt& stmt);
+    bool AssignIntegerArithmetic(const Stmt& stmt);
     /// The expression only computes a value: evaluating it runs no script code.
     bool IsPlainValue(const Expr& e) const;
     void ExecDim(const Stmt& stmt);
@@ -148,7 +149,15 @@ private:
     Variant EvalBinary(const Expr& e);
     /// A literal's value or a variable's cell, read in place; null for anything
     /// else (whose evaluation may run script code).
-    const Variant* Peek(const Expr& e) const;
+    const Variant* Peek(const Expr& e) const {
+        if (e.kind == ExprKind::Literal) {
+            return &e.value;
+        }
+        if (e.kind != ExprKind::Name || (Current().self && IsMe(e.name))) {
+            return nullptr;
+        }
+        return Resolve(e).cell;
+    }
     static bool IsMe(std::string_view name) { return text::EqualsIgnoringCase(name, "me"); }
     Variant IndexValue(const Variant& target, const std::vector<ExprPtr>& args);
     std::vector<Variant> EvalArgs(const std::vector<ExprPtr>& args);
@@ -160,7 +169,14 @@ private:
     // names
     /// The variable a Name expression stands for in the running frame (null when
     /// it is none), from the note on the expression while that is still valid.
-    const Expr::Binding& Resolve(const Expr& name) const;
+    const Expr::Binding& Resolve(const Expr& name) const {
+        const Expr::Binding& binding = name.binding;
+        if (binding.frame == Current().serial && binding.epoch == declarations_) {
+            return binding;
+        }
+        return Rebind(name);
+    }
+    const Expr::Binding& Rebind(const Expr& name) const;
     /// A variable was declared somewhere: every note of a name is stale.
     void Declared() { ++declarations_; }
     Cell FindVariable(std::string_view name) const;

@@ -7,16 +7,13 @@
 
 namespace ob::vbscript {
 
-const Expr::Binding& Interpreter::Resolve(const Expr& name) const {
+const Expr::Binding& Interpreter::Rebind(const Expr& name) const {
     Expr::Binding& binding = name.binding;
-    const Frame& frame = Current();
-    if (binding.frame != frame.serial || binding.epoch != declarations_) {
-        const Cell cell = FindVariable(name.name);
-        binding.frame = frame.serial;
-        binding.epoch = declarations_;
-        binding.cell = cell.get(); // the scope keeps it alive while the note is valid
-        binding.constant = IsConstant(name.name);
-    }
+    const Cell cell = FindVariable(name.name);
+    binding.frame = Current().serial;
+    binding.epoch = declarations_;
+    binding.cell = cell.get(); // the scope keeps it alive while the note is valid
+    binding.constant = IsConstant(name.name);
     return binding;
 }
 

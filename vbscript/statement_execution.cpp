@@ -267,7 +267,12 @@ Interpreter::Flow Interpreter::ExecFor(const Stmt& s) {
         if (flow != Flow::Normal) {
             return flow;
         }
-        *cell = Add(*cell, step);
+        if (cell->IsIntegerOrLong() && step.IsIntegerOrLong()) {
+            cell->SetIntegral(std::int64_t{cell->ToLong()} + step.ToLong(),
+                              cell->Type() == VarType::Integer && step.Type() == VarType::Integer);
+        } else {
+            *cell = Add(*cell, step);
+        }
     }
 }
 

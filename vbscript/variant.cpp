@@ -497,11 +497,7 @@ double Variant::ToDouble() const {
     }
 }
 
-std::int32_t Variant::ToLong() const {
-    if (type_ == VarType::Boolean || type_ == VarType::Byte || type_ == VarType::Integer ||
-        type_ == VarType::Long) {
-        return static_cast<std::int32_t>(integer_);
-    }
+std::int32_t Variant::RoundedLong() const {
     const double rounded = RoundHalfEven(ToDouble());
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) {
         throw ScriptException(err::kOverflow);

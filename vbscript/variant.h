@@ -113,6 +113,8 @@ public:
     bool IsObject() const { return type_ == VarType::Object; }
     bool IsNothing() const { return type_ == VarType::Object && !object_; }
     bool IsString() const { return type_ == VarType::String; }
+    /// Integer or Long: the subtypes integer arithmetic keeps.
+    bool IsIntegerOrLong() const { return type_ == VarType::Integer || type_ == VarType::Long; }
     /// Boolean, Byte, Integer, Long, Single, Double, Currency, Date or Empty.
     bool IsNumeric() const;
 
@@ -125,7 +127,13 @@ public:
     // Invalid use of Null (94); text that is not a number raises Type mismatch.
     bool ToBool() const;
     int ToInteger() const;
-    std::int32_t ToLong() const;
+    std::int32_t ToLong() const {
+        if (type_ == VarType::Boolean || type_ == VarType::Byte || type_ == VarType::Integer ||
+            type_ == VarType::Long) {
+            return static_cast<std::int32_t>(integer_);
+        }
+        return RoundedLong();
+    }
     double ToDouble() const;
     std::string ToString() const;
     /// The date (OLE) value: numbers as they are, text parsed as a date.
@@ -142,6 +150,24 @@ public:
     const std::shared_ptr<ArrayData>& ArrayValue() const { return array_; }
     /// Appends to a String variant in place (Out of memory past the longest text).
     void AppendText(std::string_view text);
+    /// Becomes the result of integer arithmetic, in place: an Integer when `narrow`
+    /// (both operands were Integers) and the value fits, else a Long, else a Double.
+    void SetIntegral(std::int64_t value, bool narrow) {
+        if (HoldsReference()) {
+            *this = Variant(); // let go of the text, object or array first
+        }
+        if (narrow && value >= -32768 && value <= 32767) {
+            type_ = VarType::Integer;
+            integer_ = value;
+        } else if (value >= INT32_MIN && value <= INT32_MAX) {
+            type_ = VarType::Long;
+            integer_ = value;
+        } else {
+            type_ = VarType::Double;
+            integer_ = 0;
+            real_ = static_cast<double>(value);
+        }
+    }
     /// The array, copied first when another variant shares it.
     ArrayData& MutableArray();
 
@@ -152,6 +178,9 @@ public:
     static std::string FormatDouble(double value);
 
 private:
+    /// ToLong of the subtypes that need converting and rounding.
+    std::int32_t RoundedLong() const;
+
     bool HoldsReference() const {
         return type_ == VarType::String || type_ == VarType::Object || type_ == VarType::Array;
     }

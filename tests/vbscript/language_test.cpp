@@ -265,6 +265,16 @@ TEST(Language, ConversionAndOverflowBetweenSubtypes) {
          "True True\n"},
         {"WScript.Echo CBool(\"true\"), CBool(0), CBool(\"1\"), CStr(True)",
          "True False True True\n"},
+        {"x = 32767 : y = x + 1 : z = -32768 : z = z - 1 : WScript.Echo TypeName(y), y, "
+         "TypeName(z), z",
+         "Long 32768 Long -32769\n"},
+        {"x = 2147483647 : x = x + 1 : y = CLng(3) : y = y * 2 : WScript.Echo TypeName(x), x, "
+         "TypeName(y)",
+         "Double 2147483648 Long\n"},
+        {"For i = 32766 To 32767 : Next : WScript.Echo TypeName(i), i\n"
+         "For j = 1 To 2 : Next : WScript.Echo TypeName(j), j",
+         "Long 32768\nInteger 3\n"},
+        {"Const k = 1 : k = k + 1", "", 501},
         {"x = CInt(32768)", "", 6},
         {"x = CByte(256)", "", 6},
         {"x = CLng(\"abc\")", "", 13},
