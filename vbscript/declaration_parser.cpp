@@ -122,7 +122,7 @@ void UnitParser::ParseClass() {
         } else if (modifier || Is(Keyword::Dim)) {
             const bool isPublic = !Is(Keyword::Private);
             Next();
-            for (;;) {
+            ParseList([&] {
                 ClassField field;
                 field.isPublic = isPublic;
                 field.name = Identifier();
@@ -131,11 +131,7 @@ void UnitParser::ParseClass() {
                     field.bounds = ParseBounds();
                 }
                 decl->fields.push_back(std::move(field));
-                if (!Is(Punct::Comma)) {
-                    break;
-                }
-                Next();
-            }
+            });
             if (!Is(Keyword::End)) { // "Public x End Class"
                 EndStatement();
             }
@@ -165,7 +161,7 @@ std::unique_ptr<Stmt> UnitParser::ParseDim(StmtKind kind) {
         s->preserve = true;
         Next();
     }
-    for (;;) {
+    ParseList([&] {
         DimItem item;
         item.name = Identifier();
         if (Is(Punct::LParen)) {
@@ -176,28 +172,20 @@ std::unique_ptr<Stmt> UnitParser::ParseDim(StmtKind kind) {
             Fail(err::kExpectedLParen);
         }
         s->dims.push_back(std::move(item));
-        if (!Is(Punct::Comma)) {
-            break;
-        }
-        Next();
-    }
+    });
     return s;
 }
 
 // const-list := name "=" expr { "," name "=" expr }
 std::unique_ptr<Stmt> UnitParser::ParseConst() {
     auto s = Make(StmtKind::Const);
-    for (;;) {
+    ParseList([&] {
         DimItem item;
         item.name = Identifier();
         Expect(Punct::Equal, err::kExpectedEquals);
         item.value = ParseExpr();
         s->dims.push_back(std::move(item));
-        if (!Is(Punct::Comma)) {
-            break;
-        }
-        Next();
-    }
+    });
     return s;
 }
 

@@ -189,13 +189,7 @@ std::unique_ptr<Stmt> UnitParser::ParseSelect() {
             Next();
             clause.isElse = true;
         } else {
-            for (;;) {
-                clause.values.push_back(ParseExpr());
-                if (!Is(Punct::Comma)) {
-                    break;
-                }
-                Next();
-            }
+            ParseList([&] { clause.values.push_back(ParseExpr()); });
         }
         if (At(TokenKind::EndOfStatement)) {
             Next();
@@ -283,15 +277,11 @@ std::unique_ptr<Stmt> UnitParser::ParseWhile() {
 std::unique_ptr<Stmt> UnitParser::ParseErase() {
     auto s = Make(StmtKind::Erase);
     Next();
-    for (;;) {
+    ParseList([&] {
         DimItem item;
         item.name = Identifier();
         s->dims.push_back(std::move(item));
-        if (!Is(Punct::Comma)) {
-            break;
-        }
-        Next();
-    }
+    });
     return s;
 }
 
@@ -393,17 +383,7 @@ std::unique_ptr<Stmt> UnitParser::ParseAssignmentOrCall() {
         }
     }
     std::vector<ExprPtr> args;
-    for (;;) {
-        if (Is(Punct::Comma)) {
-            args.push_back(nullptr); // an omitted argument
-        } else {
-            args.push_back(ParseExpr());
-        }
-        if (!Is(Punct::Comma)) {
-            break;
-        }
-        Next();
-    }
+    ParseList([&] { args.push_back(Is(Punct::Comma) ? nullptr : ParseExpr()); }); // "f a, , c"
     auto call = MakeExpr(ExprKind::Call, target->line);
     call->object = std::move(target);
     call->args = std::move(args);

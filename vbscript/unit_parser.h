@@ -61,6 +61,16 @@ private:
     std::string Identifier();
     /// Counts one more level of nesting; error 28 past the bound.
     void Enter(int& depth);
+    /// list := item { "," item }: calls `item` for each.
+    template <typename Item> void ParseList(Item item) {
+        for (;;) {
+            item();
+            if (!Is(Punct::Comma)) {
+                return;
+            }
+            Next();
+        }
+    }
 
     // ---- blocks (unit_parser.cpp) ----
     Block ParseBlock(std::initializer_list<Keyword> stops);
