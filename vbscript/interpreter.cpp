@@ -42,6 +42,7 @@ void Interpreter::Reset() {
         // now, while their classes are still known, within a budget of its own.
         // Whatever it does (an error, a time-out, a quit request) the reset goes on.
         Scope dropped = std::exchange(globals_, Scope{});
+        Declared();
         try {
             dropped = Scope{};
         } catch (...) {
