@@ -6,6 +6,7 @@
 #include "vbscript/stack_guard.h"
 
 #include <new>
+#include <optional>
 #include <utility>
 
 namespace ob::vbscript {
@@ -19,7 +20,6 @@ Interpreter::~Interpreter() {
     // The objects the script still holds end with the control: their Class_Terminate
     // runs as at a Reset.
     try {
-        StackGuard::Scope stack;
         Reset();
     } catch (...) {
     }
@@ -49,6 +49,12 @@ void Interpreter::Reset() {
         }
         // Each Class_Terminate gets the budget of a call; one that fails or runs out
         // ends alone. Terminates that make new objects to terminate are bounded too.
+        // (Measuring the stack costs a read of the process's memory map: only when
+        // there is script code to run.)
+        std::optional<StackGuard::Scope> stack;
+        if (!pendingTerminates_.empty()) {
+            stack.emplace();
+        }
         for (int round = 0; round < kMaxResetTerminates && !pendingTerminates_.empty(); ++round) {
             StartBudget();
             try {
