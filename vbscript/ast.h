@@ -5,6 +5,7 @@
 
 #include "vbscript/variant.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,17 @@ struct Expr {
     std::unique_ptr<Expr> right;
     bool parenthesized = false; ///< written in parentheses: passed by value
     int depth = 1;              ///< height of this subtree (the parser bounds it)
+
+    /// Name: the evaluator's note of the variable the name was last found to be
+    /// (Interpreter::Resolve), valid for that frame while no variable has been
+    /// declared since. Not part of the tree's meaning; the tree stays as parsed.
+    struct Binding {
+        std::uint64_t frame = 0; ///< the frame's serial; 0: none yet
+        std::uint64_t epoch = 0; ///< the interpreter's declaration count then
+        Variant* cell = nullptr; ///< the variable; null: the name is no variable
+        bool constant = false;   ///< a Const of the script
+    };
+    mutable Binding binding;
 };
 using ExprPtr = std::unique_ptr<Expr>;
 

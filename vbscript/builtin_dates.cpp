@@ -1,11 +1,20 @@
-#include "vbscript/builtin_dates.h"
+// The date built-ins: the clock (Now, Date, Time, Timer), the parts of a date
+// (Year ... Second, Weekday), DateSerial, TimeSerial, the month and day names, and
+// the date arithmetic DateAdd, DateDiff, DatePart, DateValue and TimeValue. The
+// arithmetic shares one parser of interval codes ("yyyy" "q" "m" "y" "d" "w" "ww" "h"
+// "n" "s") and one week numbering (first day of week, first week of year).
+#include "vbscript/builtins.h"
 
 #include "vbscript/builtin_args.h"
 
 #include "platform/text/ascii_case.h"
+#include "platform/time/clock.h"
+#include "platform/time/ole_date.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <utility>
 
@@ -273,6 +282,143 @@ Variant TimeValue(Interpreter&, Args& a) {
     }
     const datetime::DateParts p = Parts(a[0]);
     return Variant::Date((p.hour * 3600.0 + p.minute * 60.0 + p.second) / 86400.0);
+}
+
+namespace {
+
+Variant Now(Interpreter&, Args&) {
+    return Variant::Date(datetime::OleDate::Now().Value());
+}
+Variant Today(Interpreter&, Args&) {
+    return Variant::Date(std::floor(datetime::OleDate::Now().Value()));
+}
+Variant TimeOfDay(Interpreter&, Args&) {
+    const double now = datetime::OleDate::Now().Value();
+    return Variant::Date(now - std::floor(now));
+}
+Variant Timer(Interpreter&, Args&) {
+    const auto now = clock::Now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const double fraction =
+        std::chrono::duration<double>(now - std::chrono::system_clock::from_time_t(t)).count();
+    return Variant::Single(tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec + fraction);
+}
+
+template <int datetime::DateParts::*Field> Variant DateField(Args& a) {
+    if (a[0].IsNull()) {
+        return Variant::Null();
+    }
+    return Variant::Integer(Parts(a[0]).*Field);
+}
+
+Variant Year(Interpreter&, Args& a) {
+    return DateField<&datetime::DateParts::year>(a);
+}
+Variant Month(Interpreter&, Args& a) {
+    return DateField<&datetime::DateParts::month>(a);
+}
+Variant Day(Interpreter&, Args& a) {
+    return DateField<&datetime::DateParts::day>(a);
+}
+Variant Hour(Interpreter&, Args& a) {
+    return DateField<&datetime::DateParts::hour>(a);
+}
+Variant Minute(Interpreter&, Args& a) {
+    return DateField<&datetime::DateParts::minute>(a);
+}
+Variant Second(Interpreter&, Args& a) {
+    return DateField<&datetime::DateParts::second>(a);
+}
+
+Variant Weekday(Interpreter&, Args& a) {
+    if (a[0].IsNull()) {
+        return Variant::Null();
+    }
+    const std::int32_t first = Given(a, 1) ? a[1].ToLong() : 1;
+    if (first < 0 || first > 7) {
+        throw InvalidCall();
+    }
+    const int sundayBased = Parts(a[0]).dayOfWeek; // 0 = Sunday
+    const int start = first == 0 ? 0 : first - 1;
+    return Variant::Integer((sundayBased - start + 7) % 7 + 1);
+}
+
+Variant DateSerial(Interpreter&, Args& a) {
+    std::int64_t year = a[0].ToInteger();
+    if (year >= 0 && year < 30) {
+        year += 2000;
+    } else if (year >= 30 && year < 100) {
+        year += 1900;
+    }
+    const std::int64_t month0 = year * 12 + (a[1].ToInteger() - 1);
+    const std::int64_t y = month0 >= 0 ? month0 / 12 : (month0 - 11) / 12;
+    const int m = static_cast<int>(month0 - y * 12) + 1;
+    const datetime::OleDate first = datetime::OleDate::FromParts(static_cast<int>(y), m, 1);
+    if (!first.IsValid()) {
+        throw InvalidCall();
+    }
+    return Variant::Date(first.Value() + (a[2].ToInteger() - 1));
+}
+
+Variant TimeSerial(Interpreter&, Args& a) {
+    const double seconds = a[0].ToInteger() * 3600.0 + a[1].ToInteger() * 60.0 + a[2].ToInteger();
+    return Variant::Date(seconds / 86400.0);
+}
+
+const char* const kMonthNames[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
+const char* const kDayNames[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
+
+Variant MonthName(Interpreter&, Args& a) {
+    const std::int32_t month = a[0].ToLong();
+    if (month < 1 || month > 12) {
+        throw InvalidCall();
+    }
+    const std::string name = kMonthNames[month - 1];
+    return Variant::String(Given(a, 1) && a[1].ToBool() ? name.substr(0, 3) : name);
+}
+
+Variant WeekdayName(Interpreter&, Args& a) {
+    const std::int32_t day = a[0].ToLong();
+    const std::int32_t first = Given(a, 2) ? a[2].ToLong() : 1;
+    if (day < 1 || day > 7 || first < 0 || first > 7) {
+        throw InvalidCall();
+    }
+    const int start = first == 0 ? 0 : first - 1;
+    const std::string name = kDayNames[(day - 1 + start) % 7];
+    return Variant::String(Given(a, 1) && a[1].ToBool() ? name.substr(0, 3) : name);
+}
+
+} // namespace
+
+std::span<const Builtin> DateFunctions() {
+    static const Builtin kFunctions[] = {
+        {"Date", 0, 0, Today},
+        {"DateAdd", 3, 3, DateAdd},
+        {"DateDiff", 3, 5, DateDiff},
+        {"DatePart", 2, 4, DatePart},
+        {"DateSerial", 3, 3, DateSerial},
+        {"DateValue", 1, 1, DateValue},
+        {"Day", 1, 1, Day},
+        {"Hour", 1, 1, Hour},
+        {"Minute", 1, 1, Minute},
+        {"Month", 1, 1, Month},
+        {"MonthName", 1, 2, MonthName},
+        {"Now", 0, 0, Now},
+        {"Second", 1, 1, Second},
+        {"Time", 0, 0, TimeOfDay},
+        {"Timer", 0, 0, Timer},
+        {"TimeSerial", 3, 3, TimeSerial},
+        {"TimeValue", 1, 1, TimeValue},
+        {"Weekday", 1, 2, Weekday},
+        {"WeekdayName", 1, 3, WeekdayName},
+        {"Year", 1, 1, Year},
+    };
+    return kFunctions;
 }
 
 } // namespace ob::vbscript::builtin

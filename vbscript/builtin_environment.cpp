@@ -1,5 +1,7 @@
 #include "vbscript/builtin_environment.h"
 
+#include "vbscript/builtins.h"
+
 #include "vbscript/builtin_args.h"
 #include "vbscript/interpreter.h"
 
@@ -78,6 +80,21 @@ Variant InputBox(Interpreter& in, Args& a) {
 
 Variant LoadPicture(Interpreter&, Args&) {
     throw InvalidCall();
+}
+
+std::span<const Builtin> EnvironmentFunctions() {
+    static const Builtin kFunctions[] = {
+        {"GetLocale", 0, 0, GetLocale},
+        {"InputBox", 1, 7, InputBox},
+        {"LoadPicture", 1, 1, LoadPicture},
+        {"RGB", 3, 3, Rgb},
+        {"ScriptEngine", 0, 0, ScriptEngine},
+        {"ScriptEngineBuildVersion", 0, 0, ScriptEngineBuildVersion},
+        {"ScriptEngineMajorVersion", 0, 0, ScriptEngineMajorVersion},
+        {"ScriptEngineMinorVersion", 0, 0, ScriptEngineMinorVersion},
+        {"SetLocale", 1, 1, SetLocale},
+    };
+    return kFunctions;
 }
 
 } // namespace ob::vbscript::builtin

@@ -1,5 +1,7 @@
 #include "vbscript/builtin_escape.h"
 
+#include "vbscript/builtins.h"
+
 #include "vbscript/builtin_args.h"
 #include "vbscript/utf8_text.h"
 
@@ -138,6 +140,14 @@ Variant Unescape(Interpreter&, Args& a) {
         return Variant::Null();
     }
     return Variant::String(UnescapeText(a[0].ToString()));
+}
+
+std::span<const Builtin> EscapeFunctions() {
+    static const Builtin kFunctions[] = {
+        {"Escape", 1, 1, Escape},
+        {"Unescape", 1, 1, Unescape},
+    };
+    return kFunctions;
 }
 
 } // namespace builtin

@@ -1,5 +1,7 @@
 #include "vbscript/builtin_format.h"
 
+#include "vbscript/builtins.h"
+
 #include "vbscript/builtin_args.h"
 
 #include <cmath>
@@ -155,6 +157,16 @@ Variant FormatDateTime(Interpreter&, Args& a) {
         throw ScriptException(err::kTypeMismatch);
     }
     return Variant::String(text);
+}
+
+std::span<const Builtin> FormatFunctions() {
+    static const Builtin kFunctions[] = {
+        {"FormatCurrency", 1, 5, FormatCurrency},
+        {"FormatDateTime", 1, 2, FormatDateTime},
+        {"FormatNumber", 1, 5, FormatNumber},
+        {"FormatPercent", 1, 5, FormatPercent},
+    };
+    return kFunctions;
 }
 
 } // namespace builtin

@@ -83,7 +83,8 @@ private:
     };
 
     struct Frame {
-        Scope* scope = nullptr; ///< locals; the global scope for module-level code
+        std::uint64_t serial = 0; ///< unique among the frames of this interpreter
+        Scope* scope = nullptr;   ///< locals; the global scope for module-level code
         const Procedure* proc = nullptr;
         const Unit* unit = nullptr;
         bool resumeNext = false;
@@ -99,14 +100,31 @@ private:
     };
 
     enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
+    /// The outcome of a condition: Failed when it raised an error under On Error
+    /// Resume Next (the error is in Err).
+    enum class Condition { False, True, Failed };
 
-    class FrameGuard;
+    // Pushes a frame and pops it again however the call ends.
+    class FrameGuard {
+    public:
+        FrameGuard(Interpreter& in, Frame frame) : in_(in) {
+            frame.serial = ++in_.frameSerial_;
+            in_.frames_.push_back(frame);
+        }
+        ~FrameGuard() { in_.frames_.pop_back(); }
+        FrameGuard(const FrameGuard&) = delete;
+        FrameGuard& operator=(const FrameGuard&) = delete;
+
+    private:
+        Interpreter& in_;
+    };
 
     // statements
     Flow ExecBlock(const Block& block);
     Flow Exec(const Stmt& stmt);
     void ExecAssign(const Stmt& stmt, bool isSet);
     bool AppendInPlace(const Stmt& stmt);
+    bool AssignIntegerArithmetic(const Stmt& stmt);
     /// The expression only computes a value: evaluating it runs no script code.
     bool IsPlainValue(const Expr& e) const;
     void ExecDim(const Stmt& stmt);
@@ -115,6 +133,7 @@ private:
     Flow ExecForEach(const Stmt& stmt);
     Flow ExecDo(const Stmt& stmt);
     Flow ExecSelect(const Stmt& stmt);
+    Condition TestCondition(const Expr& e);
     void ExecCallStatement(const Expr& target);
     void RunUnit(const Unit& unit, Scope& scope);
     /// The syntax tree of a text, from the cache of recent texts or parsed now.
@@ -128,6 +147,18 @@ private:
     Variant EvalCall(const Expr& e);
     Variant EvalMember(const Expr& e);
     Variant EvalBinary(const Expr& e);
+    /// A literal's value or a variable's cell, read in place; null for anything
+    /// else (whose evaluation may run script code).
+    const Variant* Peek(const Expr& e) const {
+        if (e.kind == ExprKind::Literal) {
+            return &e.value;
+        }
+        if (e.kind != ExprKind::Name || (Current().self && IsMe(e.name))) {
+            return nullptr;
+        }
+        return Resolve(e).cell;
+    }
+    static bool IsMe(std::string_view name) { return text::EqualsIgnoringCase(name, "me"); }
     Variant IndexValue(const Variant& target, const std::vector<ExprPtr>& args);
     std::vector<Variant> EvalArgs(const std::vector<ExprPtr>& args);
     Variant ObjectDefault(const Variant& v);
@@ -136,6 +167,18 @@ private:
     std::shared_ptr<Object> MemberObject(const Expr& member);
 
     // names
+    /// The variable a Name expression stands for in the running frame (null when
+    /// it is none), from the note on the expression while that is still valid.
+    const Expr::Binding& Resolve(const Expr& name) const {
+        const Expr::Binding& binding = name.binding;
+        if (binding.frame == Current().serial && binding.epoch == declarations_) {
+            return binding;
+        }
+        return Rebind(name);
+    }
+    const Expr::Binding& Rebind(const Expr& name) const;
+    /// A variable was declared somewhere: every note of a name is stale.
+    void Declared() { ++declarations_; }
     Cell FindVariable(std::string_view name) const;
     bool IsConstant(std::string_view name) const;
     Cell DeclareVariable(std::string_view name); ///< in the current scope
@@ -170,6 +213,8 @@ private:
 
     Scope globals_;
     std::vector<Frame> frames_;
+    std::uint64_t frameSerial_ = 0;
+    std::uint64_t declarations_ = 1;
     std::vector<Variant> withStack_;
     std::unordered_map<std::string, std::shared_ptr<Procedure>, text::CaseBlindHash,
                        text::CaseBlindEqual>

@@ -65,8 +65,7 @@ public:
                 BracketName();
             } else if (IsDigit(c) || (c == '.' && IsDigit(Peek(1)) && !AfterOperand())) {
                 Number();
-            } else if (c == '&' &&
-                       (Peek(1) == 'H' || Peek(1) == 'h' || Peek(1) == 'O' || Peek(1) == 'o')) {
+            } else if (c == '&' && AtRadixLiteral()) {
                 Radix();
             } else if (c == '"') {
                 String();
@@ -90,12 +89,24 @@ private:
         return pos_ + ahead < src_.size() ? src_[pos_ + ahead] : '\0';
     }
 
+    // "&H" and "&O" start a number only when a digit of that base follows: "&hi"
+    // is the operator & and the name hi.
+    bool AtRadixLiteral() const {
+        const char radix = Peek(1);
+        const char digit = Peek(2);
+        if (radix == 'H' || radix == 'h') {
+            return IsDigit(digit) || (digit >= 'a' && digit <= 'f') ||
+                   (digit >= 'A' && digit <= 'F');
+        }
+        return (radix == 'O' || radix == 'o') && digit >= '0' && digit <= '7';
+    }
+
     bool AfterOperand() const {
         if (tokens_.empty() || space_) {
             return false;
         }
         const Token& t = tokens_.back();
-        return t.kind == TokenKind::Name || (t.kind == TokenKind::Operator && t.text == ")");
+        return t.kind == TokenKind::Name || t.punct == Punct::RParen;
     }
 
     void Push(Token t) {
@@ -105,7 +116,8 @@ private:
     }
 
     void End(bool newline) {
-        // Repeated ends collapse into one; a line break wins over ":".
+        // Repeated ends collapse into one; a line break wins over ":", but the token
+        // remembers that it started with a ":" ("If c Then :" ends on its line).
         if (!tokens_.empty() && tokens_.back().kind == TokenKind::EndOfStatement) {
             tokens_.back().newline = tokens_.back().newline || newline;
             return;
@@ -116,6 +128,7 @@ private:
         Token t;
         t.kind = TokenKind::EndOfStatement;
         t.newline = newline;
+        t.colon = !newline;
         Push(std::move(t));
     }
 
@@ -149,12 +162,13 @@ private:
             ++pos_;
         }
         std::string_view word = src_.substr(start, pos_ - start);
-        if (text::EqualsIgnoringCase(word, "rem")) {
+        if (text::EqualsIgnoringCase(word, "rem")) { // a comment to the end of the line
             SkipComment();
             return;
         }
         Token t;
         t.kind = TokenKind::Name;
+        t.keyword = KeywordOf(word);
         t.text = std::string(word);
         Push(std::move(t));
     }
@@ -296,26 +310,33 @@ private:
     }
 
     void Operator() {
-        static const char* const kTwo[] = {"<>", "<=", ">=", "=<", "=>"};
-        for (const char* op : kTwo) {
-            if (src_[pos_] == op[0] && Peek(1) == op[1]) {
+        struct Spelling {
+            const char* text;
+            Punct punct;
+        };
+        // Two-character spellings first; "><" is "<>", "=<" and "=>" are "<=" and ">=".
+        static constexpr Spelling kSpellings[] = {
+            {"<>", Punct::NotEqual},     {"><", Punct::NotEqual},  {"<=", Punct::LessEqual},
+            {">=", Punct::GreaterEqual}, {"=<", Punct::LessEqual}, {"=>", Punct::GreaterEqual},
+            {"(", Punct::LParen},        {")", Punct::RParen},     {",", Punct::Comma},
+            {".", Punct::Dot},           {"=", Punct::Equal},      {"<", Punct::Less},
+            {">", Punct::Greater},       {"+", Punct::Plus},       {"-", Punct::Minus},
+            {"*", Punct::Star},          {"/", Punct::Slash},      {"\\", Punct::Backslash},
+            {"^", Punct::Caret},         {"&", Punct::Ampersand},
+        };
+        for (const Spelling& s : kSpellings) {
+            const std::string_view text(s.text);
+            if (src_.substr(pos_, text.size()) == text) {
                 Token t;
                 t.kind = TokenKind::Operator;
-                t.text = op[0] == '=' ? std::string{op[1], op[0]} : std::string(op);
-                pos_ += 2;
+                t.punct = s.punct;
+                t.text = text;
+                pos_ += text.size();
                 Push(std::move(t));
                 return;
             }
         }
-        const char c = src_[pos_];
-        if (std::string_view("()=<>+-*/\\^&,.").find(c) == std::string_view::npos) {
-            throw CompileError(err::kInvalidCharacter, line_);
-        }
-        Token t;
-        t.kind = TokenKind::Operator;
-        t.text = std::string(1, c);
-        ++pos_;
-        Push(std::move(t));
+        throw CompileError(err::kInvalidCharacter, line_);
     }
 
     std::string_view src_;

@@ -1,27 +1,16 @@
-// Splits VBScript source into tokens: names, numbers, strings, dates, operators
-// and ends of statements (a line break or ":"). Comments (' and Rem) are dropped,
-// " _" at the end of a line joins the next line. Errors are thrown as
-// ScriptException with compilation error numbers and the line.
+// Splits VBScript source into tokens (token.h): names and keywords, numbers,
+// strings, dates, operators and ends of statements (a line break or ":"). Comments (' and Rem) are
+// dropped, " _" at the end of a line joins the next line. Errors are thrown as ScriptException with
+// compilation error numbers and the line.
 #pragma once
 
-#include "vbscript/variant.h"
+#include "vbscript/token.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace ob::vbscript {
-
-enum class TokenKind { Name, Number, String, Date, Operator, EndOfStatement, EndOfInput };
-
-struct Token {
-    TokenKind kind = TokenKind::EndOfInput;
-    std::string text; ///< Name: as written; Operator: the operator; String: the value
-    Variant value;    ///< Number, Date
-    int line = 0;
-    bool newline = false; ///< EndOfStatement: a line break (false: ":")
-    bool spaceBefore = false;
-};
 
 /// The tokens of a source text, ending with EndOfStatement and EndOfInput.
 std::vector<Token> Tokenize(std::string_view source);

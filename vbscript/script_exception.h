@@ -6,6 +6,7 @@
 #include "vbscript/vbscript_export.h"
 
 #include <string>
+#include <string_view>
 
 namespace ob::vbscript {
 
@@ -71,6 +72,20 @@ struct ScriptException {
     explicit ScriptException(long n) : number(n), description(ErrorDescription(n)) {}
     ScriptException(long n, std::string text) : number(n), description(std::move(text)) {}
 };
+
+/// A run-time error with the standard description of its number.
+inline ScriptException RuntimeError(long number, int line = 0) {
+    ScriptException e(number);
+    e.line = line;
+    return e;
+}
+
+/// A run-time error naming what it is about: "Variable is undefined: 'x'".
+inline ScriptException NamedError(long number, std::string_view name) {
+    ScriptException e(number);
+    e.description += ": '" + std::string(name) + "'";
+    return e;
+}
 
 /// Thrown when a call runs past its time-out or its statement budget. It ends the
 /// whole call: On Error Resume Next does not catch it (a script could otherwise go

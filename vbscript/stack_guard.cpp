@@ -9,9 +9,9 @@
 
 namespace ob::vbscript {
 
-namespace {
+thread_local std::uintptr_t tStackLimit = 0;
 
-thread_local std::uintptr_t tLimit = 0; // lowest address the stack may reach; 0: unset
+namespace {
 
 std::uintptr_t Here() {
     return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
@@ -44,22 +44,20 @@ std::size_t Budget() {
 } // namespace
 
 StackGuard::Scope::Scope() {
-    if (tLimit == 0) {
+    if (tStackLimit == 0) {
         outermost_ = true;
-        tLimit = Here() - Budget();
+        tStackLimit = Here() - Budget();
     }
 }
 
 StackGuard::Scope::~Scope() {
     if (outermost_) {
-        tLimit = 0;
+        tStackLimit = 0;
     }
 }
 
-void StackGuard::Check() {
-    if (tLimit != 0 && Here() < tLimit) {
-        throw ScriptException(err::kOutOfStack);
-    }
+void StackGuard::Overflow() {
+    throw ScriptException(err::kOutOfStack);
 }
 
 } // namespace ob::vbscript

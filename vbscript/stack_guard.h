@@ -8,8 +8,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace ob::vbscript {
+
+/// The lowest address the stack of this thread may reach; 0: no bound. Read on
+/// every statement and expression, hence inline and in the initial-exec model.
+extern thread_local std::uintptr_t tStackLimit __attribute__((tls_model("initial-exec")));
 
 class StackGuard {
 public:
@@ -25,7 +30,15 @@ public:
     };
 
     /// Throws ScriptException(28) when the stack is deeper than the bound.
-    static void Check();
+    static void Check() {
+        if (tStackLimit != 0 &&
+            reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < tStackLimit) {
+            Overflow();
+        }
+    }
+
+private:
+    [[noreturn]] static void Overflow();
 };
 
 } // namespace ob::vbscript

@@ -87,7 +87,19 @@ Variant RealResult(double value, int rank) {
 
 enum class ArithOp { Add, Subtract, Multiply };
 
+bool IsShortInteger(VarType t) {
+    return t == VarType::Integer || t == VarType::Long;
+}
+
 Variant Arithmetic(const Variant& a, const Variant& b, ArithOp op) {
+    if (IsShortInteger(a.Type()) && IsShortInteger(b.Type())) {
+        // The common case (counters, sums) without the general type ranking.
+        const std::int64_t x = a.ToLong();
+        const std::int64_t y = b.ToLong();
+        const std::int64_t r = op == ArithOp::Add ? x + y : op == ArithOp::Subtract ? x - y : x * y;
+        const bool anyLong = a.Type() == VarType::Long || b.Type() == VarType::Long;
+        return IntegralResult(r, anyLong ? 3 : 2);
+    }
     if (a.IsNull() || b.IsNull()) {
         return Variant::Null();
     }
@@ -448,6 +460,8 @@ bool Variant::ToBool() const {
         }
         throw ScriptException(err::kTypeMismatch);
     }
+    case VarType::Object:
+        return DefaultValue().ToBool();
     default:
         throw ScriptException(err::kTypeMismatch);
     }
@@ -476,16 +490,14 @@ double Variant::ToDouble() const {
         }
         throw ScriptException(err::kTypeMismatch);
     }
+    case VarType::Object:
+        return DefaultValue().ToDouble();
     default:
         throw ScriptException(err::kTypeMismatch);
     }
 }
 
-std::int32_t Variant::ToLong() const {
-    if (type_ == VarType::Boolean || type_ == VarType::Byte || type_ == VarType::Integer ||
-        type_ == VarType::Long) {
-        return static_cast<std::int32_t>(integer_);
-    }
+std::int32_t Variant::RoundedLong() const {
     const double rounded = RoundHalfEven(ToDouble());
     if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) {
         throw ScriptException(err::kOverflow);
@@ -502,6 +514,9 @@ int Variant::ToInteger() const {
 }
 
 double Variant::ToDate() const {
+    if (type_ == VarType::Object) {
+        return DefaultValue().ToDate();
+    }
     if (type_ == VarType::String) {
         const datetime::OleDate date = datetime::OleDate::Parse(string_);
         if (date.IsValid()) {
@@ -514,6 +529,23 @@ double Variant::ToDate() const {
         throw ScriptException(err::kTypeMismatch);
     }
     return ToDouble();
+}
+
+Variant Variant::DefaultValue() const {
+    constexpr int kMaxHops = 16; // a default member giving objects without end
+    Variant value = *this;
+    for (int hop = 0; hop < kMaxHops && value.type_ == VarType::Object; ++hop) {
+        if (!value.object_) {
+            throw ScriptException(err::kTypeMismatch);
+        }
+        const std::shared_ptr<Object> object = value.object_;
+        std::vector<Variant> none;
+        value = object->Invoke("", InvokeKind::PropertyGet, none);
+    }
+    if (value.type_ == VarType::Object) {
+        throw ScriptException(err::kTypeMismatch);
+    }
+    return value;
 }
 
 std::string Variant::ToString() const {
@@ -540,6 +572,8 @@ std::string Variant::ToString() const {
         return FormatDateText(real_, 0); // the general date form of the one locale
     case VarType::String:
         return string_;
+    case VarType::Object:
+        return DefaultValue().ToString();
     default:
         throw ScriptException(err::kTypeMismatch);
     }
@@ -598,6 +632,9 @@ double RoundHalfEven(double value) {
 }
 
 Variant Add(const Variant& a, const Variant& b) {
+    if (IsShortInteger(a.Type()) && IsShortInteger(b.Type())) {
+        return Arithmetic(a, b, ArithOp::Add);
+    }
     if (a.IsNull() || b.IsNull()) {
         return Variant::Null();
     }

@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ob::vbscript {
@@ -46,6 +47,48 @@ struct ArrayData;
 class OB_VBSCRIPT_API Variant {
 public:
     Variant() = default; ///< Empty
+    ~Variant() = default;
+
+    // Copies and moves of numbers, dates and Booleans touch only the scalar fields:
+    // the text and the shared pointers are used (and kept empty) by strings,
+    // objects and arrays alone.
+    Variant(const Variant& other)
+        : type_(other.type_), integer_(other.integer_), real_(other.real_) {
+        if (other.HoldsReference()) {
+            string_ = other.string_;
+            object_ = other.object_;
+            array_ = other.array_;
+        }
+    }
+    Variant(Variant&& other) noexcept
+        : type_(other.type_), integer_(other.integer_), real_(other.real_) {
+        if (other.HoldsReference()) {
+            string_ = std::move(other.string_);
+            object_ = std::move(other.object_);
+            array_ = std::move(other.array_);
+        }
+    }
+    Variant& operator=(const Variant& other) {
+        if (HoldsReference() || other.HoldsReference()) {
+            Variant copy(other); // other may be part of what this holds
+            return *this = std::move(copy);
+        }
+        type_ = other.type_;
+        integer_ = other.integer_;
+        real_ = other.real_;
+        return *this;
+    }
+    Variant& operator=(Variant&& other) noexcept {
+        if (HoldsReference() || other.HoldsReference()) {
+            string_ = std::move(other.string_);
+            object_ = std::move(other.object_);
+            array_ = std::move(other.array_);
+        }
+        type_ = other.type_;
+        integer_ = other.integer_;
+        real_ = other.real_;
+        return *this;
+    }
 
     static Variant Null();
     static Variant Nothing();
@@ -70,6 +113,8 @@ public:
     bool IsObject() const { return type_ == VarType::Object; }
     bool IsNothing() const { return type_ == VarType::Object && !object_; }
     bool IsString() const { return type_ == VarType::String; }
+    /// Integer or Long: the subtypes integer arithmetic keeps.
+    bool IsIntegerOrLong() const { return type_ == VarType::Integer || type_ == VarType::Long; }
     /// Boolean, Byte, Integer, Long, Single, Double, Currency, Date or Empty.
     bool IsNumeric() const;
 
@@ -82,11 +127,22 @@ public:
     // Invalid use of Null (94); text that is not a number raises Type mismatch.
     bool ToBool() const;
     int ToInteger() const;
-    std::int32_t ToLong() const;
+    std::int32_t ToLong() const {
+        if (type_ == VarType::Boolean || type_ == VarType::Byte || type_ == VarType::Integer ||
+            type_ == VarType::Long) {
+            return static_cast<std::int32_t>(integer_);
+        }
+        return RoundedLong();
+    }
     double ToDouble() const;
     std::string ToString() const;
     /// The date (OLE) value: numbers as they are, text parsed as a date.
     double ToDate() const;
+    /// The value itself, or for an object the value of its default member (followed
+    /// through objects that give objects); Type mismatch for Nothing, Object
+    /// doesn't support this property or method (438) without a default member.
+    /// The conversions above use it, so an object converts as its default value.
+    Variant DefaultValue() const;
 
     /// Raw access (valid for the matching type).
     const std::string& StringValue() const { return string_; }
@@ -94,6 +150,24 @@ public:
     const std::shared_ptr<ArrayData>& ArrayValue() const { return array_; }
     /// Appends to a String variant in place (Out of memory past the longest text).
     void AppendText(std::string_view text);
+    /// Becomes the result of integer arithmetic, in place: an Integer when `narrow`
+    /// (both operands were Integers) and the value fits, else a Long, else a Double.
+    void SetIntegral(std::int64_t value, bool narrow) {
+        if (HoldsReference()) {
+            *this = Variant(); // let go of the text, object or array first
+        }
+        if (narrow && value >= -32768 && value <= 32767) {
+            type_ = VarType::Integer;
+            integer_ = value;
+        } else if (value >= INT32_MIN && value <= INT32_MAX) {
+            type_ = VarType::Long;
+            integer_ = value;
+        } else {
+            type_ = VarType::Double;
+            integer_ = 0;
+            real_ = static_cast<double>(value);
+        }
+    }
     /// The array, copied first when another variant shares it.
     ArrayData& MutableArray();
 
@@ -104,6 +178,13 @@ public:
     static std::string FormatDouble(double value);
 
 private:
+    /// ToLong of the subtypes that need converting and rounding.
+    std::int32_t RoundedLong() const;
+
+    bool HoldsReference() const {
+        return type_ == VarType::String || type_ == VarType::Object || type_ == VarType::Array;
+    }
+
     VarType type_ = VarType::Empty;
     std::int64_t integer_ = 0; // Boolean (0/-1), Byte, Integer, Long
     double real_ = 0.0;        // Single, Double, Currency, Date

@@ -1,5 +1,7 @@
 // Runs every feature script in data/ through `obrenta vbs`: each script checks its
-// own results and ends with WScript.Quit 1 when one of them is wrong.
+// own results and ends with WScript.Quit 1 when one of them is wrong. The
+// administrator scripts in data/admin/ print what they do; their output must be
+// exactly that of the .out file beside them.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -38,9 +41,9 @@ RunResult RunObrenta(const std::string& arguments) {
     return result;
 }
 
-std::vector<std::string> FeatureScripts() {
+std::vector<std::string> ScriptsIn(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(OB_TEST_DATA_DIR)) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
         if (entry.path().extension() == ".vbs") {
             names.push_back(entry.path().stem().string());
         }
@@ -58,7 +61,26 @@ TEST_P(FeatureScript, PassesItsOwnChecks) {
     EXPECT_EQ(r.output.find("FAIL"), std::string::npos) << r.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, FeatureScript, ::testing::ValuesIn(FeatureScripts()),
+INSTANTIATE_TEST_SUITE_P(Scripts, FeatureScript, ::testing::ValuesIn(ScriptsIn(OB_TEST_DATA_DIR)),
+                         [](const auto& info) { return info.param; });
+
+const std::string kAdminScripts = std::string(OB_TEST_DATA_DIR) + "/admin";
+
+class AdministratorScript : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(AdministratorScript, PrintsItsExpectedOutput) {
+    const std::string base = kAdminScripts + "/" + GetParam();
+    std::ifstream expectedFile(base + ".out", std::ios::binary);
+    ASSERT_TRUE(expectedFile) << base << ".out";
+    const std::string expected((std::istreambuf_iterator<char>(expectedFile)),
+                               std::istreambuf_iterator<char>());
+    const RunResult r = RunObrenta("'" + base + ".vbs'");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, AdministratorScript,
+                         ::testing::ValuesIn(ScriptsIn(kAdminScripts)),
                          [](const auto& info) { return info.param; });
 
 class TempScript {

@@ -45,7 +45,6 @@ TEST(ScriptControl, CompilationErrors) {
         {"Exit Loop", 1039, 1, "Exit Loop"},
         {"Dim 5", 1010, 1, "Dim 5"},
         {"x = 1\n\n  Next", 1024, 3, "  Next"},
-        {"Sub A\nEnd Sub\nSub A\nEnd Sub", 1041, 3, "Sub A"},
         {"x = 1 _\n + _\n", 1023, 3, ""},
         {"Class C\nPublic x\n", 1014, 3, ""},
         {"Property Get P()\nEnd Property", 1048, 1, "Property Get P()"},
