@@ -1,12 +1,12 @@
 #include "engine/actions/action_context.h"
 
-#include "engine/core_dump.h"
-#include "engine/engine_messages.h"
-#include "engine/engine_session.h"
-#include "engine/event_poster.h"
-#include "engine/output.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/loading/core_dump.h"
+#include "engine/session/engine_messages.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
+#include "engine/session/output.h"
 #include "obrenta/obrenta.h"
+#include "variables/variable_manager.h"
 
 #include <string>
 
@@ -37,7 +37,7 @@ int FatalFailure(ActionContext& context, std::string_view message) {
     SystemMessage(session, "Job $FILENAME->" + OrNull(fileName), LEVEL_INTERNAL);
     SystemMessage(session, "Job $NAME->" + OrNull(job.GetVariable("$NAME")), LEVEL_INTERNAL);
     SystemMessage(session, "Job $FLAGS->" + OrNull(job.GetVariable("$FLAGS")), LEVEL_INTERNAL);
-    SystemMessage(session, "Statement->\"" + context.statement.text() + "\"", LEVEL_INTERNAL);
+    SystemMessage(session, "Statement->\"" + context.statement.Text() + "\"", LEVEL_INTERNAL);
     SystemMessage(session, "Statement line->" + std::to_string(context.statement.line),
                   LEVEL_INTERNAL);
     SystemMessage(session, "Statement flags->" + std::to_string(context.statement.flags),

@@ -3,17 +3,17 @@
 // statement's words (words[0] is the directive). Engine thread only.
 #pragma once
 
-#include "engine/action_atom.h"
-#include "engine/job.h"
-#include "engine/time_atom.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/jobs/job.h"
+#include "engine/jobs/time_statement.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct EngineSession;
-
 namespace ob::engine {
+
+struct EngineSession;
 
 // Directive outcomes.
 inline constexpr int OUTCOME_DONE = 0;
@@ -31,8 +31,8 @@ inline constexpr int RUN_JOB_DELETED = 4;
 
 struct ActionContext {
     EngineSession& session;
-    timeAtom* runContext; ///< may be null (a job run without a firing start statement)
-    actionAtom& statement;
+    TimeStatement* runContext; ///< may be null (a job run without a firing start statement)
+    ActionStatement& statement;
     Job& job;
     const std::vector<std::string>& words;
 };

@@ -5,14 +5,14 @@
 #include "engine/actions/expression_evaluator.h"
 #include "engine/actions/file_variables.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/argument_tokeniser.h"
-#include "engine/engine_session.h"
-#include "engine/output.h"
-#include "engine/session_jobs.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/expansion/argument_tokeniser.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/output.h"
 #include "obrenta/obrenta.h"
 #include "platform/fs/find_files.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <string>
 #include <vector>
@@ -40,7 +40,7 @@ void LabelNotFound(ActionContext& context, const std::string& name) {
 // The statement split again, so that its variables are expanded as they are now.
 std::vector<std::string> SplitAgain(const ActionContext& context) {
     std::vector<std::string> words;
-    ArgumentTokeniser(context.statement.text(), TOKENISE_EXPAND, words);
+    ArgumentTokeniser(context.statement.Text(), TOKENISE_EXPAND, words);
     return words;
 }
 

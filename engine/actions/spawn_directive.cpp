@@ -5,16 +5,16 @@
 
 #include "common/system_error_text.h"
 #include "engine/actions/directive_table.h"
-#include "engine/engine_session.h"
-#include "engine/event_poster.h"
-#include "engine/expand_text.h"
-#include "engine/output.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/expansion/expand_text.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
+#include "engine/session/output.h"
 #include "obrenta/obrenta.h"
 #include "platform/process/launch_program.h"
 #include "platform/process/launch_shell.h"
 #include "platform/security/launch_as_user.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -117,7 +117,7 @@ std::optional<std::string>* ValuedOption(const std::string& word, SpawnOptions& 
 // option value) from the rest.
 SpawnOptions ReadOptions(const ActionContext& context) {
     SpawnOptions options;
-    options.rest = Expanded(context.statement.text());
+    options.rest = Expanded(context.statement.Text());
     const std::vector<std::string>& words = context.words;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
@@ -151,7 +151,7 @@ void ReportFailure(ActionContext& context, const std::string& firstLine, std::ui
 
 int DirectiveSpawn(ActionContext& context) {
     SpawnOptions options = ReadOptions(context);
-    const std::string statementText = context.statement.text();
+    const std::string statementText = context.statement.Text();
     if (!options.program) {
         PrintText(context.session,
                   "Failure during spawn. Missing program name: (" + statementText + ").", true);

@@ -2,12 +2,12 @@
 
 #include "engine/actions/directive_table.h"
 #include "engine/actions/script_bridge.h"
-#include "engine/argument_tokeniser.h"
-#include "engine/engine_session.h"
-#include "engine/job_run.h"
-#include "engine/output.h"
+#include "engine/expansion/argument_tokeniser.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/scheduling/job_run.h"
 #include "engine/services/service_call.h"
-#include "engine/session_jobs.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/output.h"
 #include "platform/text/ascii_case.h"
 
 #include <exception>
@@ -107,10 +107,10 @@ int DepthExceeded(EngineSession& session, Job& job) {
 
 } // namespace
 
-int ExecuteStatement(EngineSession& session, timeAtom* runContext, actionAtom& statement,
+int ExecuteStatement(EngineSession& session, TimeStatement* runContext, ActionStatement& statement,
                      Job& job) {
     std::vector<std::string> words;
-    const TokeniseResult split = ArgumentTokeniser(statement.text(), TOKENISE_EXPAND, words);
+    const TokeniseResult split = ArgumentTokeniser(statement.Text(), TOKENISE_EXPAND, words);
     ActionContext context{session, runContext, statement, job, words};
     CurrentStatement current(context);
     const int outcome = split == TokeniseResult::Ok
@@ -158,7 +158,7 @@ int Dispatch(ActionContext& context) {
     return FatalFailure(context, "Unknown -action directive \"" + directive + "\"");
 }
 
-int RunJobInPlace(EngineSession& session, timeAtom* runContext, Job& job) {
+int RunJobInPlace(EngineSession& session, TimeStatement* runContext, Job& job) {
     if (session.runningJobs.size() >= static_cast<std::size_t>(kMaxRunDepth)) {
         return DepthExceeded(session, job);
     }
@@ -167,7 +167,7 @@ int RunJobInPlace(EngineSession& session, timeAtom* runContext, Job& job) {
     return result;
 }
 
-int ApplyControlValue(EngineSession& session, timeAtom* runContext, std::string_view value) {
+int ApplyControlValue(EngineSession& session, TimeStatement* runContext, std::string_view value) {
     const std::string_view trimmed = Trimmed(value);
     if (const auto result = ControlWord(trimmed)) {
         return *result;

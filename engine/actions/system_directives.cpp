@@ -2,13 +2,13 @@
 // -sleep. Engine thread; -sleep and -spin hold up the scheduler for their duration.
 
 #include "engine/actions/directive_table.h"
-#include "engine/engine_session.h"
-#include "engine/event_poster.h"
-#include "engine/output.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
+#include "engine/session/output.h"
 #include "platform/fs/temp_file.h"
 #include "platform/text/ascii_case.h"
 #include "platform/time/ole_date.h"
+#include "variables/variable_manager.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,6 +1,6 @@
 #include "engine/services/service_call.h"
 
-#include "engine/engine_session.h"
+#include "engine/session/engine_session.h"
 #include "platform/text/ascii_case.h"
 
 #include <exception>
@@ -46,7 +46,7 @@ int CallService(ActionContext& context, OB_ServiceMain entry) {
     const std::string_view subCommand =
         context.words.size() > 1 ? std::string_view(context.words[1]) : std::string_view();
     return FatalFailure(context,
-                        ServiceResultMessage(result, context.statement.text(), subCommand));
+                        ServiceResultMessage(result, context.statement.Text(), subCommand));
 }
 
 const ServiceModule* FindLoadedService(const EngineSession& session, std::string_view directive) {

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-struct EngineSession;
-
 namespace ob::engine {
+
+struct EngineSession;
 
 struct ServiceModule;
 

@@ -1,8 +1,8 @@
 #include "engine/services/unavailable_service.h"
 
-#include "engine/variables/variable_manager.h"
 #include "obrenta/service.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // Service calls from job statements: -load -service, the built-in service rows,
 // loaded services found by the dispatcher, and the messages of the result codes.
 #include "engine/actions/directive_table.h"
-#include "engine/engine_session.h"
 #include "engine/services/service_call.h"
 #include "engine/services/service_directives.h"
+#include "engine/session/engine_session.h"
 #include "host_fixture.h"
 #include "obrenta/obrenta.h"
 #include "obrenta/service.h"

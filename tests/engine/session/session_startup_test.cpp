@@ -2,8 +2,8 @@
 
 #include "test_host.h"
 
-#include "engine/variables/variable_manager.h"
 #include "platform/msg/window.h"
+#include "variables/variable_manager.h"
 
 #include <gtest/gtest.h>
 

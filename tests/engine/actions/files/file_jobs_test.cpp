@@ -7,8 +7,8 @@
 #include "support/run_queued_job.h"
 
 #include "engine/actions/statement_executor.h"
-#include "engine/job_loader.h"
-#include "engine/session_jobs.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/loading/job_loader.h"
 #include "platform/env/environment.h"
 
 #include <chrono>

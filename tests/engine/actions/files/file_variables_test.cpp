@@ -2,8 +2,8 @@
 
 #include "files_fixture.h"
 
-#include "engine/action_atom.h"
 #include "engine/actions/file_variables.h"
+#include "engine/jobs/action_statement.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -15,7 +15,7 @@ class FileVariablesTest : public FilesTest {
 protected:
     int Set(const std::string& variable, const std::string& directory, const fs::FindData& found) {
         const std::vector<std::string> words = {"-getfile"};
-        engine::actionAtom statement;
+        engine::ActionStatement statement;
         engine::ActionContext context{session, nullptr, statement, job, words};
         return engine::SetFileVariables(context, variable, directory, found);
     }

@@ -2,14 +2,14 @@
 
 #include "support/fixed_clock.h"
 
-#include "engine/action_atom.h"
-#include "engine/event_poster.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/session/event_poster.h"
 #include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
 #include "platform/time/clock.h"
+#include "variables/variable_manager.h"
 
 #include <algorithm>
 #include <chrono>
@@ -54,12 +54,12 @@ void FilesTest::TearDown() {
 }
 
 int FilesTest::Call(int (*handler)(engine::ActionContext&), const std::vector<std::string>& words) {
-    engine::actionAtom statement;
+    engine::ActionStatement statement;
     std::string text;
     for (const std::string& word : words) {
         text += word + " ";
     }
-    statement.setText(text);
+    statement.SetText(text);
     statement.line = 1;
     engine::ActionContext context{session, nullptr, statement, job, words};
     return handler(context);

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "engine/actions/action_context.h"
-#include "engine/engine_session.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
+#include "engine/session/engine_session.h"
 #include "support/host_events.h"
 #include "support/scratch.h"
 
@@ -67,7 +67,7 @@ protected:
     /// printed.
     void ExpectSoft(int outcome, const std::string& message);
 
-    EngineSession session;
+    engine::EngineSession session;
     engine::Job job{datetime::OleDate()};
 
 private:

@@ -1,9 +1,9 @@
 // The directives of flow control and variables that act once: -print, -set,
 // -onerror, -SetEvent/-ClearEvent, -CheckEvent and -test.
 
-#include "engine/variables/variable_manager.h"
 #include "flow_fixture.h"
 #include "platform/env/environment.h"
+#include "variables/variable_manager.h"
 
 namespace ob::test {
 namespace {

@@ -1,10 +1,10 @@
 // A job's run and its run control: trigger and stop lines, removal, the run
 // results' reactions, and jobs that run themselves in place.
 
-#include "engine/action_atom.h"
-#include "engine/engine_session.h"
-#include "engine/job_loader.h"
-#include "engine/job_run.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/loading/job_loader.h"
+#include "engine/scheduling/job_run.h"
+#include "engine/session/engine_session.h"
 #include "flow_fixture.h"
 #include "platform/env/environment.h"
 

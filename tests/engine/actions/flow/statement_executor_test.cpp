@@ -1,9 +1,9 @@
 // The statement executor: outcomes and control variables, the fatal-error report,
 // the break event, calls and returns through real jobs, and the depth limit.
 
-#include "engine/action_atom.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/core_dump.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/loading/core_dump.h"
 #include "flow_fixture.h"
 #include "platform/env/environment.h"
 
@@ -186,7 +186,7 @@ TEST_F(StatementExecutor, StatementReachedAfterBreakOnlySetsReturn) {
     SetOutputLevel("4");
     Load("{\n-name main\n-action -print one\n-action -print two\n}\n");
     Job* main = Find("main");
-    auto* first = static_cast<engine::actionAtom*>(main->Statements()[1].get());
+    auto* first = static_cast<engine::ActionStatement*>(main->Statements()[1].get());
     first->comment = "a notice";
     session.breakEvent.Set();
     EXPECT_EQ(Run("main"), 1);

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "engine/actions/action_context.h"
-#include "engine/engine_session.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
+#include "engine/session/engine_session.h"
 #include "support/host_events.h"
 #include "support/scratch.h"
 
@@ -57,7 +57,7 @@ protected:
 
     const ScratchDir& Scratch() const { return dir_; }
 
-    EngineSession session;
+    engine::EngineSession session;
 
 private:
     ScratchDir dir_;

@@ -2,7 +2,7 @@
 #include "host_fixture.h"
 
 #include "engine/actions/directive_table.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
 #include "obrenta/obrenta.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 
 #include "engine/actions/directive_table.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
 #include "obrenta/obrenta.h"
 
 #include <algorithm>

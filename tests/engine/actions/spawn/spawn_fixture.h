@@ -4,8 +4,8 @@
 // settings stores.
 #pragma once
 
-#include "engine/engine_session.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
+#include "engine/session/engine_session.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +41,7 @@ protected:
     std::string Path(const std::string& name) const { return dir_ / name; }
     const ScratchDir& Scratch() const { return dir_; }
 
-    EngineSession session;
+    engine::EngineSession session;
     engine::Job job{datetime::OleDate()};
 
 private:
