@@ -149,14 +149,14 @@ void ReportFailure(ActionContext& context, const std::string& firstLine, std::ui
 
 } // namespace
 
-int DirectiveSpawn(ActionContext& context) {
+Outcome DirectiveSpawn(ActionContext& context) {
     SpawnOptions options = ReadOptions(context);
     const std::string statementText = context.statement.Text();
     if (!options.program) {
         PrintText(context.session,
                   "Failure during spawn. Missing program name: (" + statementText + ").", true);
         PostEvent(context.session, OB_EV_NOTIFY, OB_NOTIFY_LAUNCH_FAILED);
-        return OUTCOME_FATAL; // $RUNTIME decides; not a fatal-error report
+        return Outcome::Fatal; // $RUNTIME decides; not a fatal-error report
     }
     std::fflush(nullptr);
     std::cout.flush();
@@ -177,7 +177,7 @@ int DirectiveSpawn(ActionContext& context) {
                           "Failure during shell of: " + program + " (" + statementText + ").",
                           outcome.error);
         }
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
 
     const bool waited = (options.flags & CP_ASYNC) == 0;
@@ -206,7 +206,7 @@ int DirectiveSpawn(ActionContext& context) {
         vars::MainStore().PutEnv(nullptr, "JR.COMMAND_RETURN", text.c_str(), vars::ENV_TRANSIENT);
         PrintText(context.session, "Return code(" + text + ") for " + program + ".", true);
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 } // namespace ob::engine

@@ -68,33 +68,34 @@ Statement* AddedSince(const Job& job, std::size_t countBefore) {
     return statements.size() > countBefore ? statements.back().get() : nullptr;
 }
 
-int AddTimeStatement(EngineSession& session, Job& job, std::uint32_t kind, std::uint32_t line,
-                     std::string_view arguments, const std::vector<std::string>& tokens) {
+ParseResult AddTimeStatement(EngineSession& session, Job& job, std::uint32_t kind,
+                             std::uint32_t line, std::string_view arguments,
+                             const std::vector<std::string>& tokens) {
     auto statement = std::make_unique<TimeStatement>(kind, datetime::OleDate::Now());
     statement->line = line;
     statement->SetText(arguments);
     if (!EvaluateSpecification(session, tokens, *statement, statement->Text())) {
-        return PARSE_FAILED;
+        return ParseResult::Failed;
     }
     job.Add(std::move(statement));
-    return PARSE_OK;
+    return ParseResult::Ok;
 }
 
-int AddSkipStatement(EngineSession& session, Job& job, std::uint32_t line,
-                     std::string_view arguments, const std::vector<std::string>& tokens) {
+ParseResult AddSkipStatement(EngineSession& session, Job& job, std::uint32_t line,
+                             std::string_view arguments, const std::vector<std::string>& tokens) {
     auto statement = std::make_unique<SkipStatement>();
     statement->line = line;
     statement->SetText(arguments);
     if (!ParseSkip(session, tokens, *statement, statement->Text())) {
-        return PARSE_FAILED;
+        return ParseResult::Failed;
     }
     job.Add(std::move(statement));
-    return PARSE_OK;
+    return ParseResult::Ok;
 }
 
 // "-name [-exclusive] [-internal] name...": options up to the first other token,
 // which starts the name; the name's tokens are joined by single spaces.
-int ApplyName(Job& job, const std::vector<std::string>& tokens) {
+ParseResult ApplyName(Job& job, const std::vector<std::string>& tokens) {
     std::string name;
     bool named = false;
     for (const std::string& token : tokens) {
@@ -112,16 +113,16 @@ int ApplyName(Job& job, const std::vector<std::string>& tokens) {
         name.append(token).push_back(' ');
     }
     if (!named) {
-        return PARSE_FAILED;
+        return ParseResult::Failed;
     }
     job.SetVariable("$NAME=" + std::string(Trim(name)));
-    return PARSE_OK;
+    return ParseResult::Ok;
 }
 
 // "-action -match <time>": an inert action that owns the match statement. It is
 // added only when the time after "-match" evaluates.
-int AddMatchAction(EngineSession& session, Job& job, std::uint32_t line, std::string_view arguments,
-                   std::string_view matchText) {
+ParseResult AddMatchAction(EngineSession& session, Job& job, std::uint32_t line,
+                           std::string_view arguments, std::string_view matchText) {
     auto match = std::make_unique<TimeStatement>(KIND_MATCH, datetime::OleDate::Now());
     match->line = line;
     match->flags = STF_INERT;
@@ -129,7 +130,7 @@ int AddMatchAction(EngineSession& session, Job& job, std::uint32_t line, std::st
     std::vector<std::string> tokens;
     if (ArgumentTokeniser(match->Text(), TOKENISE_EXPAND, tokens) != TokeniseResult::Ok ||
         !EvaluateSpecification(session, tokens, *match, match->Text())) {
-        return PARSE_FAILED;
+        return ParseResult::Failed;
     }
     auto action = std::make_unique<ActionStatement>();
     action->line = line;
@@ -137,7 +138,7 @@ int AddMatchAction(EngineSession& session, Job& job, std::uint32_t line, std::st
     action->SetText(arguments);
     action->match = std::move(match);
     job.Add(std::move(action));
-    return PARSE_OK;
+    return ParseResult::Ok;
 }
 
 // The text after "-match" when the first word of the arguments is -match.
@@ -152,24 +153,24 @@ bool MatchText(std::string_view arguments, std::string_view& rest) {
            kBlank.find(rest.front()) != std::string_view::npos;
 }
 
-int ParseAction(EngineSession& session, Job& job, std::uint32_t line, std::string_view arguments,
-                const std::vector<std::string>& tokens) {
+ParseResult ParseAction(EngineSession& session, Job& job, std::uint32_t line,
+                        std::string_view arguments, const std::vector<std::string>& tokens) {
     if (!tokens.empty() && Is(tokens[0], "-sendkeys")) {
         // Obsolete "-action -sendkeys <window> <keys>": the version probe is dropped,
         // anything else becomes a call of the script function SendKeys. A missing
         // word reads as empty text.
         const std::string window = tokens.size() > 1 ? tokens[1] : std::string();
         if (Is(window, "SENDKEYS.VERSION")) {
-            return PARSE_OK;
+            return ParseResult::Ok;
         }
         const std::string keys = tokens.size() > 2 ? tokens[2] : std::string();
         const std::size_t before = job.Statements().size();
-        if (ParseStatement(session, job, line, "SendKeys(\"" + keys + "\")") == PARSE_OK) {
+        if (ParseStatement(session, job, line, "SendKeys(\"" + keys + "\")") == ParseResult::Ok) {
             if (Statement* call = AddedSince(job, before)) {
                 call->comment = kSendKeysComment;
             }
         }
-        return PARSE_OK;
+        return ParseResult::Ok;
     }
     std::string_view matchText;
     if (MatchText(arguments, matchText)) {
@@ -179,20 +180,21 @@ int ParseAction(EngineSession& session, Job& job, std::uint32_t line, std::strin
     action->line = line;
     action->SetText(arguments);
     job.Add(std::move(action));
-    return PARSE_OK;
+    return ParseResult::Ok;
 }
 
 // Obsolete "-command <command line>": parsed as "-action -spawn <command line>".
-int ParseCommand(EngineSession& session, Job& job, std::uint32_t line, std::string_view arguments) {
+ParseResult ParseCommand(EngineSession& session, Job& job, std::uint32_t line,
+                         std::string_view arguments) {
     const std::size_t before = job.Statements().size();
     std::string rewritten = "-action -spawn ";
     rewritten.append(arguments);
-    if (ParseStatement(session, job, line, rewritten) == PARSE_OK) {
+    if (ParseStatement(session, job, line, rewritten) == ParseResult::Ok) {
         if (Statement* action = AddedSince(job, before)) {
             action->comment = kCommandComment;
         }
     }
-    return PARSE_OK;
+    return ParseResult::Ok;
 }
 
 // A format error ends the block: the message is printed, the host hears of a
@@ -203,21 +205,22 @@ bool Fail(EngineSession& session, const std::string& message) {
     return false;
 }
 
-std::string StatementError(int result, const std::string& fileName, std::string_view line) {
+std::string StatementError(ParseResult result, const std::string& fileName, std::string_view line) {
     std::string message;
     switch (result) {
-    case PARSE_FAILED:
+    case ParseResult::Failed:
         message = "Format error while processing " + fileName + ".";
         break;
-    case PARSE_MISSING_ARGUMENT:
+    case ParseResult::MissingArgument:
         message = "Format error while processing " + fileName + ".\r\nExpected argument ";
         message.append(line).append(".");
         break;
-    case PARSE_PARENTHESES_EXPECTED:
+    case ParseResult::ParenthesesExpected:
         message = "Format error while processing " + fileName + ".\r\nExpected parentheses ";
         message.append(line).append(".");
         break;
-    default:
+    case ParseResult::Ok:
+    case ParseResult::Unknown:
         message = "Error while processing " + fileName + ".\r\nUnknown statment in line ";
         message.append(line).append(".");
         break;
@@ -271,8 +274,8 @@ bool ParseOneJob(EngineSession& session, ParseContext& context, LineReader& jobT
         if (text.front() == '}') {
             return CompleteJob(session, std::move(job));
         }
-        const int result = ParseStatement(session, *job, line, text);
-        if (result != PARSE_OK) {
+        const ParseResult result = ParseStatement(session, *job, line, text);
+        if (result != ParseResult::Ok) {
             return Fail(session, StatementError(result, context.fileName, text));
         }
     }
@@ -282,16 +285,17 @@ bool ParseOneJob(EngineSession& session, ParseContext& context, LineReader& jobT
     return true;
 }
 
-int ParseStatement(EngineSession& session, Job& job, std::uint32_t line, std::string_view text) {
+ParseResult ParseStatement(EngineSession& session, Job& job, std::uint32_t line,
+                           std::string_view text) {
     text = SkipBlank(UpToNul(text));
     const std::string_view keyword = ReadKeyword(text);
     if (keyword.empty()) {
-        return PARSE_FAILED;
+        return ParseResult::Failed;
     }
     const std::string_view arguments = text.substr(keyword.size());
     std::vector<std::string> tokens;
     if (ArgumentTokeniser(arguments, TOKENISE_EXPAND, tokens) != TokeniseResult::Ok) {
-        return PARSE_FAILED;
+        return ParseResult::Failed;
     }
     const bool noArguments = IsBlank(arguments);
 
@@ -304,7 +308,7 @@ int ParseStatement(EngineSession& session, Job& job, std::uint32_t line, std::st
     if (Is(keyword, "-skip") || Is(keyword, "-name") || Is(keyword, "-suspend") ||
         Is(keyword, "-resume") || Is(keyword, "-action")) {
         if (noArguments) {
-            return PARSE_MISSING_ARGUMENT;
+            return ParseResult::MissingArgument;
         }
         if (Is(keyword, "-skip")) {
             return AddSkipStatement(session, job, line, arguments, tokens);
@@ -324,10 +328,10 @@ int ParseStatement(EngineSession& session, Job& job, std::uint32_t line, std::st
         return ParseCommand(session, job, line, arguments);
     }
     if (keyword.front() == '-' || !IsIdentifier(keyword)) {
-        return PARSE_UNKNOWN;
+        return ParseResult::Unknown;
     }
     if (noArguments) {
-        return PARSE_PARENTHESES_EXPECTED;
+        return ParseResult::ParenthesesExpected;
     }
     // A call of a script function keeps the keyword with its arguments, including
     // any blank between them.
@@ -335,7 +339,7 @@ int ParseStatement(EngineSession& session, Job& job, std::uint32_t line, std::st
     call->line = line;
     call->SetText(text);
     job.Add(std::move(call));
-    return PARSE_OK;
+    return ParseResult::Ok;
 }
 
 bool CompleteJob(EngineSession& session, std::unique_ptr<Job> job) {

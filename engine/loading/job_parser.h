@@ -16,12 +16,14 @@ namespace ob::engine {
 
 struct EngineSession;
 
-// Results of ParseStatement.
-inline constexpr int PARSE_OK = 0;
-inline constexpr int PARSE_FAILED = 1; ///< the statement's own parser failed
-inline constexpr int PARSE_MISSING_ARGUMENT = 2;
-inline constexpr int PARSE_UNKNOWN = 3; ///< statement not recognised
-inline constexpr int PARSE_PARENTHESES_EXPECTED = 4;
+/// Results of ParseStatement; a result other than Ok ends the block with its message.
+enum class [[nodiscard]] ParseResult{
+    Ok = 0,
+    Failed = 1,              ///< the statement's own parser failed
+    MissingArgument = 2,     ///< the keyword needs arguments
+    Unknown = 3,             ///< statement not recognised
+    ParenthesesExpected = 4, ///< a script call without its argument list
+};
 
 /// Where the parser is in one file.
 struct ParseContext {
@@ -37,8 +39,9 @@ struct ParseContext {
 /// false on a format error (message printed, 2000/1003 posted, job discarded).
 bool ParseOneJob(EngineSession& session, ParseContext& context, LineReader& jobText);
 
-/// Parses one statement line into `job`; PARSE_OK or one of the failure results.
-int ParseStatement(EngineSession& session, Job& job, std::uint32_t line, std::string_view text);
+/// Parses one statement line into `job`; Ok or one of the failure results.
+ParseResult ParseStatement(EngineSession& session, Job& job, std::uint32_t line,
+                           std::string_view text);
 
 /// Applies the obsolete "-action -inc" rewrite and the exclusive rule, then queues
 /// the job.

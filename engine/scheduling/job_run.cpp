@@ -85,10 +85,10 @@ void RunControlLine(EngineSession& session, const Job& job, const std::string& t
 
 } // namespace
 
-int RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
+RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
     session.runningJobs.insert(session.runningJobs.begin(), &job);
     job.BeginRun();
-    int result = RUN_CONTINUE;
+    RunResult result = RunResult::Continue;
     bool left = false;
     // Index 0 is the environment statement, never an action.
     for (std::size_t index = 1;; ++index) {
@@ -109,12 +109,12 @@ int RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
             left = true;
             break;
         }
-        if (result != RUN_CONTINUE) {
+        if (result != RunResult::Continue) {
             break;
         }
     }
     if (left || !Queued(session, job)) {
-        result = RUN_JOB_DELETED;
+        result = RunResult::JobDeleted;
     } else {
         job.EndRun();
     }
@@ -125,41 +125,41 @@ int RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
     return result;
 }
 
-int RunControl(EngineSession& session, Job& job, int runResult) {
+StepResult RunControl(EngineSession& session, Job& job, RunResult runResult) {
     if (ClearRequested(session) || !Queued(session, job)) {
-        return 1;
+        return StepResult::EndPass;
     }
     if (job.TestFlags(JF_EXPIRED)) {
         SystemMessage(session, "Removing expired job.", LEVEL_RUN_CONTROL);
         RemoveFinishedJob(session, job);
-        return 2;
+        return StepResult::NextAfterRemoval;
     }
-    int step = 0;
+    StepResult step = StepResult::Next;
     switch (runResult) {
-    case RUN_BREAK:
+    case RunResult::Break:
         SystemMessage(session, "Breaking", LEVEL_RUN_CONTROL);
-        step = 2;
+        step = StepResult::NextAfterRemoval;
         break;
-    case RUN_STOP:
+    case RunResult::Stop:
         SystemMessage(session, "Stopping", LEVEL_RUN_CONTROL);
         RemoveAsStopped(session, job);
-        return 2;
-    case RUN_ABORT:
+        return StepResult::NextAfterRemoval;
+    case RunResult::Abort:
         SystemMessage(session, "Aborting", LEVEL_RUN_CONTROL);
         PrintText(session, "Abort called.", true);
         session.flags.fetch_or(SF_CLEAR_QUEUE);
-        step = 1;
+        step = StepResult::EndPass;
         break;
-    case RUN_JOB_DELETED:
+    case RunResult::JobDeleted:
         SystemMessage(session, "Job deleted. Synchronizing.", LEVEL_RUN_CONTROL);
-        step = 2;
+        step = StepResult::NextAfterRemoval;
         break;
-    default:
+    case RunResult::Continue:
         break;
     }
     if (!job.TestFlags(JF_EXPIRED) && Queued(session, job) && StopTestHolds(session, job)) {
         RemoveAsStopped(session, job);
-        return 2;
+        return StepResult::NextAfterRemoval;
     }
     return step;
 }

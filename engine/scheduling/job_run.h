@@ -6,6 +6,7 @@
 
 #include "engine/jobs/job.h"
 #include "engine/jobs/time_statement.h"
+#include "engine/scheduling/run_result.h"
 
 namespace ob::engine {
 
@@ -14,17 +15,16 @@ struct EngineSession;
 /// Runs the job's action statements: pushes it on the running-job stack (most
 /// recent first), counts the run, executes each action that is not STF_DONE until
 /// one gives a non-zero run result or SF_CLEAR_QUEUE is set, and pops it again.
-/// Returns that run result (0 continue, 1 break, 2 stop, 3 abort), or 4 when the
+/// Returns that run result (Continue, Break, Stop, Abort), or JobDeleted when the
 /// job left the queue during the run. `runContext` (may be null) is the start
 /// statement whose firing began the run; it is handed to every statement.
-int RunJob(EngineSession& session, TimeStatement* runContext, Job& job);
+RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job);
 
 /// Applies a run result to the job: "Breaking", "Stopping" (the job is removed as
 /// stopped), "Aborting" with "Abort called." (SF_CLEAR_QUEUE is set), "Job deleted.
 /// Synchronizing."; then the job's stop statements. Returns the step result of the
-/// pass: 0 next job, 2 next job after a removal, a break or a deletion, 1 end the
 /// pass. The job may be gone afterwards.
-int RunControl(EngineSession& session, Job& job, int runResult);
+StepResult RunControl(EngineSession& session, Job& job, RunResult runResult);
 
 /// The trigger line again, "--Stop triggered, removing job.", and the job's
 /// removal. A job that is still running further out on the stack (it ran itself in

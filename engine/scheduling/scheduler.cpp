@@ -59,7 +59,7 @@ bool RunPass(EngineSession& session) {
         if (ClearRequested(session)) {
             break;
         }
-        if (ProcessOneJob(session, job) == 1) {
+        if (ProcessOneJob(session, job) == StepResult::EndPass) {
             break;
         }
         SessionLock lock(session);
@@ -123,36 +123,39 @@ TimeStatement* StartTest(EngineSession& session, Job& job) {
 
 } // namespace
 
-int ProcessOneJob(EngineSession& session, Job* job) {
+StepResult ProcessOneJob(EngineSession& session, Job* job) {
     {
         SessionLock lock(session);
         if (ClearRequested(session) || !session.jobs.Contains(job)) {
-            return 1;
+            return StepResult::EndPass;
         }
     }
     if (job->TestFlags(JF_EXPIRED)) {
         SystemMessage(session, "Removing expired job.", LEVEL_RUN_CONTROL);
         DeleteJob(session, job);
-        return 2;
+        return StepResult::NextAfterRemoval;
     }
     TimeStatement* fired = StartTest(session, *job);
     if (fired == nullptr || !StillQueued(session, job)) {
-        return 0;
+        return StepResult::Next;
     }
     TriggerLine(session, *job);
-    const int result = RunJob(session, fired, *job);
+    const RunResult result = RunJob(session, fired, *job);
     return RunControl(session, *job, result);
 }
 
 void Tick(EngineSession& session) {
     const std::uint32_t flags = session.flags.load();
-    if ((flags & SF_ENABLED) != 0 && (flags & SF_TICK_BUSY) == 0 && session.stepState.load() != 3) {
+    if ((flags & SF_ENABLED) != 0 && (flags & SF_TICK_BUSY) == 0 &&
+        session.stepState.load() != StepState::Paused) {
         session.flags.fetch_or(SF_TICK_BUSY);
         if (!RunPass(session)) {
             PostEvent(session, OB_EV_NOTIFY, OB_NOTIFY_IDLE);
         }
         session.flags.fetch_and(~SF_TICK_BUSY);
-        session.stepState.store(session.stepMode.load() == 1 ? 3 : 2);
+        session.stepState.store(session.stepMode.load() == StepMode::SingleStep
+                                    ? StepState::Paused
+                                    : StepState::Running);
     }
     if (ClearRequested(session)) {
         for (;;) {

@@ -1,6 +1,8 @@
 // The scheduler: one tick a second on the engine thread.
 #pragma once
 
+#include "engine/scheduling/run_result.h"
+
 #include <cstdint>
 
 namespace ob::engine {
@@ -13,9 +15,8 @@ class Job;
 /// not paused, then the queue clear that SF_CLEAR_QUEUE asks for.
 void Tick(EngineSession& session);
 
-/// One step of a pass for one job (engine thread; also for EM_RUN_JOB). Step
-/// results: 0 next job, 2 next job after a removal, 1 end the pass.
-int ProcessOneJob(EngineSession& session, Job* job);
+/// One step of a pass for one job (engine thread; also for EM_RUN_JOB).
+StepResult ProcessOneJob(EngineSession& session, Job* job);
 
 /// Re-evaluates every time trigger after a change of the system time (caller's
 /// thread, under the session lock) and reports how many were reset.

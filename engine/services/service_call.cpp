@@ -28,7 +28,7 @@ std::string ServiceResultMessage(std::int32_t result, std::string_view statement
     }
 }
 
-int CallService(ActionContext& context, OB_ServiceMain entry) {
+Outcome CallService(ActionContext& context, OB_ServiceMain entry) {
     std::vector<const char*> words;
     words.reserve(context.words.size() + 1);
     for (const std::string& word : context.words) {
@@ -38,10 +38,10 @@ int CallService(ActionContext& context, OB_ServiceMain entry) {
 
     const std::int32_t result = entry(words.data());
     if (result == OB_SVC_OK) {
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
     if (result == OB_SVC_FAILED) {
-        return OUTCOME_SOFT_FAILURE;
+        return Outcome::SoftFailure;
     }
     const std::string_view subCommand =
         context.words.size() > 1 ? std::string_view(context.words[1]) : std::string_view();

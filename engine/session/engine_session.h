@@ -10,6 +10,7 @@
 #include "engine/jobs/job_queue.h"
 #include "engine/services/shared_library.h"
 #include "engine/session/log_ring.h"
+#include "engine/session/step_control.h"
 #include "obrenta/obrenta.h"
 #include "obrenta/service.h"
 #include "platform/msg/critical_section.h"
@@ -76,9 +77,9 @@ struct EngineSession {
     /// Events posted to the host and not yet acknowledged (flow control counts it).
     std::atomic<std::uint32_t> pending{0};
     /// How ticks and event posting are paced, set through OB_PARAM_STEP.
-    std::atomic<std::uint32_t> stepMode{0};
-    /// Whether the next tick may run a pass (2) or the session is paused (3).
-    std::atomic<std::uint32_t> stepState{2};
+    std::atomic<StepMode> stepMode{StepMode::FreeRunning};
+    /// Whether the next tick may run a pass or the session is paused.
+    std::atomic<StepState> stepState{StepState::Running};
     /// Number stamped into the next EngineEvent, then incremented.
     std::atomic<std::uint32_t> sequence{0};
     /// Events the host has handed back with OB_AckMessage.

@@ -73,7 +73,8 @@ Answer EngineHandler(EngineSession& session, const msg::Message& m) {
             queued = session.jobs.Contains(job);
         }
         if (queued) {
-            ProcessOneJob(session, job);
+            // One step outside any pass: nothing follows it that the result steers.
+            static_cast<void>(ProcessOneJob(session, job));
         }
         return Answer::Continue;
     }

@@ -28,7 +28,8 @@ std::uint32_t WaitForHost(EngineSession& session, bool isCreator) {
     if (isCreator) {
         return 0;
     }
-    const std::uint32_t limit = session.stepMode.load() == 4 ? 1 : kPendingLimit;
+    const std::uint32_t limit =
+        session.stepMode.load() == StepMode::StrictFlowControl ? 1 : kPendingLimit;
     if (session.pending.load() >= limit) {
         while (session.pending.load() != 0 && spins < kMaxSpins) {
             ::sched_yield();
@@ -36,7 +37,7 @@ std::uint32_t WaitForHost(EngineSession& session, bool isCreator) {
         }
         ::sched_yield();
     }
-    while (session.stepState.load() == 3) {
+    while (session.stepState.load() == StepState::Paused) {
         ::sched_yield();
     }
     return spins;

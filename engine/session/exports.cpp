@@ -62,24 +62,28 @@ OB_EXPORT uint32_t OB_SetParam(OB_SESSION handle, uint32_t id, uint32_t value) {
         if (id != OB_PARAM_STEP) {
             return OB_INVALID;
         }
+        using ob::engine::StepMode;
+        using ob::engine::StepState;
+        // The value names a mode (0, 1, 4: setting 0 or 1 also sets the state) or a
+        // state (2, 3); larger values change nothing.
         switch (value) {
-        case 0:
-            s.stepMode.store(0);
-            s.stepState.store(2);
+        case static_cast<uint32_t>(StepMode::FreeRunning):
+            s.stepMode.store(StepMode::FreeRunning);
+            s.stepState.store(StepState::Running);
             break;
-        case 1:
-            s.stepMode.store(1);
-            s.stepState.store(3);
+        case static_cast<uint32_t>(StepMode::SingleStep):
+            s.stepMode.store(StepMode::SingleStep);
+            s.stepState.store(StepState::Paused);
             break;
-        case 2:
-        case 3:
-            s.stepState.store(value);
+        case static_cast<uint32_t>(StepState::Running):
+        case static_cast<uint32_t>(StepState::Paused):
+            s.stepState.store(static_cast<StepState>(value));
             break;
-        case 4:
-            s.stepMode.store(4);
+        case static_cast<uint32_t>(StepMode::StrictFlowControl):
+            s.stepMode.store(StepMode::StrictFlowControl);
             break;
         default:
-            break; // larger values change nothing
+            break;
         }
         return OB_OK;
     });

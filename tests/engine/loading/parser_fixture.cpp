@@ -40,7 +40,7 @@ std::unique_ptr<engine::Job> ParserTest::NewJob() const {
     return std::make_unique<engine::Job>(datetime::OleDate::Now());
 }
 
-int ParserTest::Parse(engine::Job& job, std::string_view text) {
+engine::ParseResult ParserTest::Parse(engine::Job& job, std::string_view text) {
     return engine::ParseStatement(session, job, 1, text);
 }
 

@@ -30,7 +30,7 @@ protected:
     /// A job opened outside any block, for ParseStatement.
     std::unique_ptr<engine::Job> NewJob() const;
     /// ParseStatement on `job` at line 1.
-    int Parse(engine::Job& job, std::string_view text);
+    engine::ParseResult Parse(engine::Job& job, std::string_view text);
 
     /// Takes every event posted so far off the host queue; returns the output lines.
     std::vector<std::string> Lines() { return reader_.Read(); }

@@ -17,30 +17,30 @@ class StatementParsing : public ParserTest {};
 TEST_F(StatementParsing, ResultsByKeywordAndArguments) {
     const struct {
         const char* text;
-        int result;
+        engine::ParseResult result;
     } cases[] = {
-        {"-start", PARSE_OK},
-        {"-START\n", PARSE_OK},
-        {"-Stop", PARSE_OK},
-        {"-suspend", PARSE_MISSING_ARGUMENT},
-        {"-resume \t\r\n", PARSE_MISSING_ARGUMENT},
-        {"-skip", PARSE_MISSING_ARGUMENT},
-        {"-name", PARSE_MISSING_ARGUMENT},
-        {"-action\n", PARSE_MISSING_ARGUMENT},
-        {"-command", PARSE_OK},
-        {"-what x", PARSE_UNKNOWN},
-        {"-", PARSE_UNKNOWN},
-        {"1abc(2)", PARSE_UNKNOWN},
-        {"_hidden(1)", PARSE_UNKNOWN},
-        {"\xc3\xa9t\xc3\xa9(1)", PARSE_UNKNOWN},
-        {"Foo", PARSE_PARENTHESES_EXPECTED},
-        {"Foo \t\n", PARSE_PARENTHESES_EXPECTED},
-        {"Foo(1)", PARSE_OK},
-        {"Foo (1)", PARSE_OK},
-        {"x_1.Run(2)", PARSE_OK},
-        {"(x)", PARSE_FAILED},
-        {"", PARSE_FAILED},
-        {"   \n", PARSE_FAILED},
+        {"-start", engine::ParseResult::Ok},
+        {"-START\n", engine::ParseResult::Ok},
+        {"-Stop", engine::ParseResult::Ok},
+        {"-suspend", engine::ParseResult::MissingArgument},
+        {"-resume \t\r\n", engine::ParseResult::MissingArgument},
+        {"-skip", engine::ParseResult::MissingArgument},
+        {"-name", engine::ParseResult::MissingArgument},
+        {"-action\n", engine::ParseResult::MissingArgument},
+        {"-command", engine::ParseResult::Ok},
+        {"-what x", engine::ParseResult::Unknown},
+        {"-", engine::ParseResult::Unknown},
+        {"1abc(2)", engine::ParseResult::Unknown},
+        {"_hidden(1)", engine::ParseResult::Unknown},
+        {"\xc3\xa9t\xc3\xa9(1)", engine::ParseResult::Unknown},
+        {"Foo", engine::ParseResult::ParenthesesExpected},
+        {"Foo \t\n", engine::ParseResult::ParenthesesExpected},
+        {"Foo(1)", engine::ParseResult::Ok},
+        {"Foo (1)", engine::ParseResult::Ok},
+        {"x_1.Run(2)", engine::ParseResult::Ok},
+        {"(x)", engine::ParseResult::Failed},
+        {"", engine::ParseResult::Failed},
+        {"   \n", engine::ParseResult::Failed},
     };
     for (const auto& c : cases) {
         auto job = NewJob();
@@ -68,7 +68,7 @@ TEST_F(StatementParsing, EachKeywordBuildsItsStatementWithTheUnexpandedText) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         auto job = NewJob();
-        ASSERT_EQ(engine::ParseStatement(session, *job, 7, c.text), PARSE_OK);
+        ASSERT_EQ(engine::ParseStatement(session, *job, 7, c.text), engine::ParseResult::Ok);
         ASSERT_EQ(job->Statements().size(), 2u);
         const engine::Statement& statement = *job->Statements().back();
         EXPECT_EQ(statement.Kind(), c.kind);
@@ -82,7 +82,7 @@ TEST_F(StatementParsing, EachKeywordBuildsItsStatementWithTheUnexpandedText) {
 
 TEST_F(StatementParsing, SkipStatementGetsItsDays) {
     auto job = NewJob();
-    ASSERT_EQ(Parse(*job, "-skip -week 1 7"), PARSE_OK);
+    ASSERT_EQ(Parse(*job, "-skip -week 1 7"), engine::ParseResult::Ok);
     const auto& skip = dynamic_cast<const SkipStatement&>(*job->Statements().back());
     EXPECT_EQ(skip.days, (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 1}));
 }
@@ -105,7 +105,7 @@ TEST_F(StatementParsing, NameJoinsItsWordsAndTakesItsOptions) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         auto job = NewJob();
-        ASSERT_EQ(Parse(*job, c.text), PARSE_OK);
+        ASSERT_EQ(Parse(*job, c.text), engine::ParseResult::Ok);
         EXPECT_EQ(job->GetVariable("$NAME"), c.name);
         EXPECT_EQ(job->Flags(), c.flags);
         EXPECT_EQ(job->Statements().size(), 1u); // no statement of its own
@@ -114,13 +114,13 @@ TEST_F(StatementParsing, NameJoinsItsWordsAndTakesItsOptions) {
 
 TEST_F(StatementParsing, NameWithOnlyOptionsFails) {
     auto job = NewJob();
-    EXPECT_EQ(Parse(*job, "-name -internal -exclusive"), PARSE_FAILED);
+    EXPECT_EQ(Parse(*job, "-name -internal -exclusive"), engine::ParseResult::Failed);
     EXPECT_FALSE(job->GetVariable("$NAME").has_value());
 }
 
 TEST_F(StatementParsing, CommandBecomesSpawnWithTheObsoleteComment) {
     auto job = NewJob();
-    ASSERT_EQ(Parse(*job, "-command ls -l /tmp\n"), PARSE_OK);
+    ASSERT_EQ(Parse(*job, "-command ls -l /tmp\n"), engine::ParseResult::Ok);
     ASSERT_EQ(job->Statements().size(), 2u);
     const engine::Statement& action = *job->Statements().back();
     EXPECT_EQ(action.Kind(), KIND_ACTION);
@@ -144,7 +144,7 @@ TEST_F(StatementParsing, SendKeysBecomesACallWithTheObsoleteComment) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         auto job = NewJob();
-        ASSERT_EQ(Parse(*job, c.text), PARSE_OK);
+        ASSERT_EQ(Parse(*job, c.text), engine::ParseResult::Ok);
         ASSERT_EQ(job->Statements().size(), 2u);
         const engine::Statement& call = *job->Statements().back();
         EXPECT_EQ(call.Kind(), KIND_ACTION);
@@ -158,7 +158,7 @@ TEST_F(StatementParsing, SendKeysVersionProbeIsDropped) {
     for (const char* text :
          {"-action -sendkeys SENDKEYS.VERSION x", "-action -sendkeys sendkeys.version"}) {
         auto job = NewJob();
-        EXPECT_EQ(Parse(*job, text), PARSE_OK) << text;
+        EXPECT_EQ(Parse(*job, text), engine::ParseResult::Ok) << text;
         EXPECT_EQ(job->Statements().size(), 1u) << text;
     }
 }
@@ -167,7 +167,7 @@ TEST_F(StatementParsing, MatchActionIsInertAndOwnsItsMatchStatement) {
     const auto before = datetime::OleDate::Now();
     auto job = NewJob();
     ASSERT_EQ(engine::ParseStatement(session, *job, 4, "-action -match -delay 0 0 5 0\n"),
-              PARSE_OK);
+              engine::ParseResult::Ok);
     ASSERT_EQ(job->Statements().size(), 2u);
     const auto& action = dynamic_cast<const ActionStatement&>(*job->Statements().back());
     EXPECT_EQ(action.Text(), "-match -delay 0 0 5 0");
@@ -186,7 +186,7 @@ TEST_F(StatementParsing, MatchActionIsInertAndOwnsItsMatchStatement) {
 
 TEST_F(StatementParsing, MatchWithABadTimeAddsNothing) {
     auto job = NewJob();
-    EXPECT_EQ(Parse(*job, "-action -match -inc 0 0 0 0"), PARSE_FAILED);
+    EXPECT_EQ(Parse(*job, "-action -match -inc 0 0 0 0"), engine::ParseResult::Failed);
     EXPECT_EQ(job->Statements().size(), 1u);
     EXPECT_EQ(Lines().size(), 1u); // the time parser's own message
     EXPECT_EQ(ScriptErrors(), 1u);
@@ -194,7 +194,7 @@ TEST_F(StatementParsing, MatchWithABadTimeAddsNothing) {
 
 TEST_F(StatementParsing, OnlyTheWordMatchStartsAMatch) {
     auto job = NewJob();
-    ASSERT_EQ(Parse(*job, "-action -matchbox x"), PARSE_OK);
+    ASSERT_EQ(Parse(*job, "-action -matchbox x"), engine::ParseResult::Ok);
     const auto& action = dynamic_cast<const ActionStatement&>(*job->Statements().back());
     EXPECT_EQ(action.match, nullptr);
     EXPECT_EQ(action.flags, 0u);
@@ -203,16 +203,18 @@ TEST_F(StatementParsing, OnlyTheWordMatchStartsAMatch) {
 TEST_F(StatementParsing, QuotedSeparatorsUpToTheLimitAreFine) {
     env::Set("OB_PARSER_BLANKS", std::string(4096, ' '));
     auto job = NewJob();
-    EXPECT_EQ(Parse(*job, "-action -spawn \"%OB_PARSER_BLANKS%%OB_PARSER_BLANKS%\""), PARSE_OK);
+    EXPECT_EQ(Parse(*job, "-action -spawn \"%OB_PARSER_BLANKS%%OB_PARSER_BLANKS%\""),
+              engine::ParseResult::Ok);
     EXPECT_EQ(Parse(*job, "-action -spawn \"%OB_PARSER_BLANKS%%OB_PARSER_BLANKS% \""),
-              PARSE_FAILED);
-    EXPECT_EQ(Parse(*job, "-name \"%OB_PARSER_BLANKS%%OB_PARSER_BLANKS% \""), PARSE_FAILED);
+              engine::ParseResult::Failed);
+    EXPECT_EQ(Parse(*job, "-name \"%OB_PARSER_BLANKS%%OB_PARSER_BLANKS% \""),
+              engine::ParseResult::Failed);
     EXPECT_EQ(job->Statements().size(), 2u);
 }
 
 TEST_F(StatementParsing, TextEndsAtANulCharacter) {
     auto job = NewJob();
-    ASSERT_EQ(Parse(*job, std::string_view("-action -spawn a\0b", 18)), PARSE_OK);
+    ASSERT_EQ(Parse(*job, std::string_view("-action -spawn a\0b", 18)), engine::ParseResult::Ok);
     EXPECT_EQ(job->Statements().back()->Text(), "-spawn a");
 }
 

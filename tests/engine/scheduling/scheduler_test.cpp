@@ -163,9 +163,9 @@ TEST_F(SchedulerTest, DisabledOrPausedSessionsRunNoPass) {
     session_.flags.store(0);
     EXPECT_TRUE(TickAfter(seconds(1)).empty());
     session_.flags.store(SF_ENABLED);
-    session_.stepMode.store(1);
+    session_.stepMode.store(StepMode::SingleStep);
     EXPECT_EQ(TickAfter(seconds(1)).size(), 2u) << "one pass, then paused";
-    EXPECT_EQ(session_.stepState.load(), 3u);
+    EXPECT_EQ(session_.stepState.load(), StepState::Paused);
     EXPECT_TRUE(TickAfter(seconds(1)).empty());
 }
 

@@ -53,7 +53,8 @@ void FilesTest::TearDown() {
     clock::SetTestClock(nullptr);
 }
 
-int FilesTest::Call(int (*handler)(engine::ActionContext&), const std::vector<std::string>& words) {
+engine::Outcome FilesTest::Call(engine::Outcome (*handler)(engine::ActionContext&),
+                                const std::vector<std::string>& words) {
     engine::ActionStatement statement;
     std::string text;
     for (const std::string& word : words) {
@@ -106,8 +107,8 @@ std::optional<std::string> FilesTest::Var(const std::string& name) {
     return vars::MainStore().Get(nullptr, name.c_str(), vars::ENV_TRANSIENT);
 }
 
-void FilesTest::ExpectFatal(int outcome, const std::string& message) {
-    EXPECT_EQ(outcome, engine::OUTCOME_FATAL);
+void FilesTest::ExpectFatal(engine::Outcome outcome, const std::string& message) {
+    EXPECT_EQ(outcome, engine::Outcome::Fatal);
     const std::vector<HostEvent> events = Events();
     const std::vector<std::string> lines = Lines(events);
     EXPECT_NE(std::find(lines.begin(), lines.end(), message), lines.end())
@@ -115,8 +116,8 @@ void FilesTest::ExpectFatal(int outcome, const std::string& message) {
     EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 1u);
 }
 
-void FilesTest::ExpectSoft(int outcome, const std::string& message) {
-    EXPECT_EQ(outcome, engine::OUTCOME_SOFT_FAILURE);
+void FilesTest::ExpectSoft(engine::Outcome outcome, const std::string& message) {
+    EXPECT_EQ(outcome, engine::Outcome::SoftFailure);
     EXPECT_EQ(LastError().value_or("(unset)"), message);
     EXPECT_TRUE(Lines(Events()).empty()) << "a soft failure prints nothing";
 }

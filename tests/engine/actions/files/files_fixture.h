@@ -34,7 +34,8 @@ protected:
     void TearDown() override;
 
     /// Calls a directive's handler with a hand-built statement of `job`; its outcome.
-    int Call(int (*handler)(engine::ActionContext&), const std::vector<std::string>& words);
+    engine::Outcome Call(engine::Outcome (*handler)(engine::ActionContext&),
+                         const std::vector<std::string>& words);
 
     const std::filesystem::path& Scratch() const { return dir_.Path(); }
     /// The full path of `name` in the scratch folder.
@@ -62,10 +63,10 @@ protected:
     }
 
     /// Expects a fatal failure: outcome 4, `message` printed, 2000/1003 posted.
-    void ExpectFatal(int outcome, const std::string& message);
+    void ExpectFatal(engine::Outcome outcome, const std::string& message);
     /// Expects a soft failure: outcome 1 with `message` in JR.LAST_ERROR, nothing
     /// printed.
-    void ExpectSoft(int outcome, const std::string& message);
+    void ExpectSoft(engine::Outcome outcome, const std::string& message);
 
     engine::EngineSession session;
     engine::Job job{datetime::OleDate()};

@@ -55,7 +55,7 @@ engine::Job* FlowTest::Find(const std::string& pattern) {
     return engine::FindJobByName(session, pattern);
 }
 
-int FlowTest::Run(const std::string& pattern) {
+engine::RunResult FlowTest::Run(const std::string& pattern) {
     return test::RunQueuedJob(session, pattern);
 }
 
@@ -69,8 +69,8 @@ void FlowTest::Reset() {
     Take();
 }
 
-int FlowTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-                   const std::vector<std::string>& words) {
+engine::Outcome FlowTest::Call(engine::Outcome (*handler)(engine::ActionContext&), engine::Job& job,
+                               const std::vector<std::string>& words) {
     engine::ActionStatement statement;
     std::string text;
     for (const std::string& word : words) {

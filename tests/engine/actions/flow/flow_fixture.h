@@ -40,12 +40,12 @@ protected:
     engine::Job* Find(const std::string& pattern);
     /// Runs the job in place as the scheduler does when it fires (run and run
     /// control); its run result, -1 when no job matches.
-    int Run(const std::string& pattern);
+    engine::RunResult Run(const std::string& pattern);
     /// Empties the queue and clears the session flags, for table-driven tests.
     void Reset();
     /// Calls a directive's handler directly with a statement of `job` made of `words`.
-    int Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-             const std::vector<std::string>& words);
+    engine::Outcome Call(engine::Outcome (*handler)(engine::ActionContext&), engine::Job& job,
+                         const std::vector<std::string>& words);
 
     /// Takes every event posted so far off the host queue.
     Output Take();

@@ -57,12 +57,12 @@ engine::Job* HostDirectiveTest::Find(const std::string& pattern) {
     return engine::FindJobByName(session, pattern);
 }
 
-int HostDirectiveTest::Run(const std::string& pattern) {
+engine::RunResult HostDirectiveTest::Run(const std::string& pattern) {
     return test::RunQueuedJob(session, pattern);
 }
 
-int HostDirectiveTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-                            const std::vector<std::string>& words) {
+engine::Outcome HostDirectiveTest::Call(engine::Outcome (*handler)(engine::ActionContext&),
+                                        engine::Job& job, const std::vector<std::string>& words) {
     engine::ActionStatement statement;
     std::string text;
     for (const std::string& word : words) {

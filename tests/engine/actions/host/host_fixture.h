@@ -32,10 +32,10 @@ protected:
     engine::Job* Find(const std::string& pattern);
     /// Runs the named job in place, as the scheduler does when it fires; its run
     /// result. The job must be queued.
-    int Run(const std::string& pattern);
+    engine::RunResult Run(const std::string& pattern);
     /// Calls a directive's handler with a hand-built statement of `job`.
-    int Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-             const std::vector<std::string>& words);
+    engine::Outcome Call(engine::Outcome (*handler)(engine::ActionContext&), engine::Job& job,
+                         const std::vector<std::string>& words);
 
     /// Takes every event posted so far off the host queue.
     std::vector<HostEvent> Events() { return TakeHostEvents(); }

@@ -44,13 +44,13 @@ SpawnResult SpawnTest::Dispatch(const std::string& text) {
     std::vector<std::string> words;
     engine::ArgumentTokeniser(text, engine::TOKENISE_EXPAND, words);
     engine::ActionContext context{session, nullptr, statement, job, words};
-    const int outcome = engine::Dispatch(context);
+    const engine::Outcome outcome = engine::Dispatch(context);
     SpawnResult result = Take();
     result.outcome = outcome;
     return result;
 }
 
-int SpawnTest::Execute(const std::string& text) {
+engine::RunResult SpawnTest::Execute(const std::string& text) {
     engine::ActionStatement statement;
     statement.SetText(text);
     statement.line = 1;
