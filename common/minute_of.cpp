@@ -1,7 +1,6 @@
 // Minute of an OLE date for the time functions.
 #include "common/minute_of.h"
 
-#include "engine/variables/variable_manager.h"
 #include "platform/time/ole_date.h"
 
 namespace ob::common {
@@ -9,12 +8,7 @@ namespace ob::common {
 int MinuteOf(double moment) {
     if (moment == 0.0) {
         // 0 is what the time functions receive when their caller had no moment to give.
-        try {
-            ob::vars::MainStore().PutEnv(nullptr, "RS.LastError", kTimeParameterError,
-                                         ob::vars::ENV_TRANSIENT);
-        } catch (...) {
-            // The answer stays 0 even when the variable cannot be written.
-        }
+        SetTimeParameterError();
         return 0;
     }
     ob::datetime::DateParts parts;

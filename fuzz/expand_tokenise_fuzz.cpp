@@ -4,8 +4,8 @@
 // tokeniser returns only non-empty words free of double quotes which, without
 // expansion, hold every other character of the text but its separators.
 
-#include "engine/argument_tokeniser.h"
-#include "engine/expand_text.h"
+#include "engine/expansion/argument_tokeniser.h"
+#include "engine/expansion/expand_text.h"
 #include "platform/env/environment.h"
 #include "platform/registry/registry.h"
 

@@ -12,14 +12,14 @@
 // and wakes -sleep; inputs that ask for -spin (a busy loop as long as the script
 // wants) skip the ticks.
 
-#include "engine/action_atom.h"
-#include "engine/core_dump.h"
-#include "engine/engine_session.h"
-#include "engine/job_parser.h"
-#include "engine/line_reader.h"
-#include "engine/scheduler.h"
-#include "engine/script_splitter.h"
-#include "engine/time_specification.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/loading/core_dump.h"
+#include "engine/loading/job_parser.h"
+#include "engine/loading/line_reader.h"
+#include "engine/loading/script_splitter.h"
+#include "engine/scheduling/scheduler.h"
+#include "engine/scheduling/time_specification.h"
+#include "engine/session/engine_session.h"
 #include "obrenta/obrenta.h"
 #include "platform/env/environment.h"
 #include "platform/registry/registry.h"
@@ -82,7 +82,7 @@ bool AsksForSpin(const std::string& content) {
 
 // Runs a few enabled ticks a minute apart, with a watchdog that breaks long runs
 // and wakes sleeps.
-void RunTicks(EngineSession& session) {
+void RunTicks(ob::engine::EngineSession& session) {
     using namespace std::chrono;
     const auto start = system_clock::now();
     std::atomic<int> tick{0};
@@ -113,17 +113,17 @@ void RunTicks(EngineSession& session) {
     ob::clock::SetTestClock(nullptr);
 }
 
-void TestTimes(EngineSession& session, ob::engine::Job& job) {
+void TestTimes(ob::engine::EngineSession& session, ob::engine::Job& job) {
     using namespace ob::engine;
     for (const auto& statement : job.Statements()) {
-        timeAtom* time = nullptr;
-        if (statement->kind() == KIND_ACTION) {
-            time = static_cast<actionAtom*>(statement.get())->match.get();
-        } else if (statement->kind() != KIND_ENV && statement->kind() != KIND_SKIP) {
-            time = static_cast<timeAtom*>(statement.get());
+        TimeStatement* time = nullptr;
+        if (statement->Kind() == KIND_ACTION) {
+            time = static_cast<ActionStatement*>(statement.get())->match.get();
+        } else if (statement->Kind() != KIND_ENVIRONMENT && statement->Kind() != KIND_SKIP) {
+            time = static_cast<TimeStatement*>(statement.get());
         }
         if (time != nullptr) {
-            TimeCheckWrapped(session, job, *time, time->kind() == KIND_START);
+            TimeCheckWrapped(session, job, *time, time->Kind() == KIND_START);
             TimeCheckWrapped(session, job, *time, false);
         }
     }
@@ -139,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // hides the rest of the file system; run without a corpus directory to write to).
     static const bool prepared = (Prepare(), true);
     (void)prepared;
-    EngineSession session; // no engine thread and no host window: events are released
+    ob::engine::EngineSession session; // no engine thread and no host window: events are released
     const std::string content(reinterpret_cast<const char*>(data), size);
     const SplitScript split = SplitJobScript(content);
     ParseContext context;

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the private profile file reader as a file's content, and
 // checks that a value written through the writer reads back unchanged.
 
-#include "engine/variables/profile_file.h"
+#include "variables/profile_file.h"
 
 #include <cstddef>
 #include <cstdint>

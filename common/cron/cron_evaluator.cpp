@@ -2,8 +2,7 @@
 // period of its finest present field.
 #include "common/cron/cron_evaluator.h"
 
-#include "common/minute_of.h"
-#include "engine/variables/variable_manager.h"
+#include "common/time_parameter_error.h"
 
 #include <cstddef>
 
@@ -36,15 +35,6 @@ constexpr std::uint32_t kPeriodParts[8] = {
     kSecondPart | kMinutePart | kHourPart | kDayPart | kMonthPart | kYearPart // second
 };
 
-void SetParameterError() {
-    try {
-        ob::vars::MainStore().PutEnv(nullptr, "RS.LastError", kTimeParameterError,
-                                     ob::vars::ENV_TRANSIENT);
-    } catch (...) {
-        // The caller still learns of the error from the result.
-    }
-}
-
 } // namespace
 
 std::uint32_t CronPresenceMask(const CronFields& fields) {
@@ -59,7 +49,7 @@ std::uint32_t CronPresenceMask(const CronFields& fields) {
 
 int CronEvaluator(CronContext& context, const CronFields& fields) {
     if (context.time == 0.0) {
-        SetParameterError();
+        SetTimeParameterError();
         return -1;
     }
     CronValues values{};

@@ -1,12 +1,12 @@
 #include "engine/actions/action_context.h"
 
-#include "engine/core_dump.h"
-#include "engine/engine_messages.h"
-#include "engine/engine_session.h"
-#include "engine/event_poster.h"
-#include "engine/output.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/loading/core_dump.h"
+#include "engine/session/engine_messages.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
+#include "engine/session/output.h"
 #include "obrenta/obrenta.h"
+#include "variables/variable_manager.h"
 
 #include <string>
 
@@ -19,13 +19,13 @@ std::string OrNull(const std::optional<std::string>& value) {
 
 } // namespace
 
-int SoftFailure(ActionContext& /*context*/, std::string_view message) {
+Outcome SoftFailure(ActionContext& /*context*/, std::string_view message) {
     const std::string text(message);
     OB_GeneralError(text.c_str());
-    return OUTCOME_SOFT_FAILURE;
+    return Outcome::SoftFailure;
 }
 
-int FatalFailure(ActionContext& context, std::string_view message) {
+Outcome FatalFailure(ActionContext& context, std::string_view message) {
     EngineSession& session = context.session;
     const Job& job = context.job;
     const auto fileName = job.GetVariable("$FILENAME");
@@ -37,7 +37,7 @@ int FatalFailure(ActionContext& context, std::string_view message) {
     SystemMessage(session, "Job $FILENAME->" + OrNull(fileName), LEVEL_INTERNAL);
     SystemMessage(session, "Job $NAME->" + OrNull(job.GetVariable("$NAME")), LEVEL_INTERNAL);
     SystemMessage(session, "Job $FLAGS->" + OrNull(job.GetVariable("$FLAGS")), LEVEL_INTERNAL);
-    SystemMessage(session, "Statement->\"" + context.statement.text() + "\"", LEVEL_INTERNAL);
+    SystemMessage(session, "Statement->\"" + context.statement.Text() + "\"", LEVEL_INTERNAL);
     SystemMessage(session, "Statement line->" + std::to_string(context.statement.line),
                   LEVEL_INTERNAL);
     SystemMessage(session, "Statement flags->" + std::to_string(context.statement.flags),
@@ -50,16 +50,16 @@ int FatalFailure(ActionContext& context, std::string_view message) {
         WriteCoreDump(session, corePath);
     }
     PostEvent(session, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR);
-    return OUTCOME_FATAL;
+    return Outcome::Fatal;
 }
 
-int MissingArgument(ActionContext& context) {
+Outcome MissingArgument(ActionContext& context) {
     const std::string directive = context.words.empty() ? std::string() : context.words[0];
     return FatalFailure(context, "Missing argument for directive \"" + directive + "\"");
 }
 
-int SetProcessVariable(ActionContext& context, const std::string& name, const std::string& value,
-                       bool persist) {
+Outcome SetProcessVariable(ActionContext& context, const std::string& name,
+                           const std::string& value, bool persist) {
     // The environment silently refuses an empty name; that is a failed write, not
     // a success.
     const bool written =
@@ -69,7 +69,7 @@ int SetProcessVariable(ActionContext& context, const std::string& name, const st
     if (!written) {
         return FatalFailure(context, "Unable to set environment variable: \"" + name + "\"");
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 } // namespace ob::engine

@@ -11,7 +11,7 @@
 
 namespace ob::engine {
 
-using DirectiveHandler = int (*)(ActionContext& context);
+using DirectiveHandler = Outcome (*)(ActionContext& context);
 
 struct Directive {
     std::string_view name;
@@ -23,40 +23,40 @@ std::span<const Directive> DirectiveTable();
 
 // The handlers, by family (each family's file defines its own).
 // Flow control and variables (flow_directives.cpp).
-int DirectiveMeta(ActionContext& context);
-int DirectivePrint(ActionContext& context);
-int DirectiveSet(ActionContext& context);
-int DirectiveOnError(ActionContext& context);
-int DirectiveCall(ActionContext& context);
-int DirectiveReturn(ActionContext& context);
-int DirectiveRaise(ActionContext& context);
-int DirectiveSetEvent(ActionContext& context); // -SetEvent and -ClearEvent
-int DirectiveCheckEvent(ActionContext& context);
-int DirectiveMatch(ActionContext& context);
-int DirectiveTest(ActionContext& context);
-int DirectiveWhile(ActionContext& context);
-int DirectiveIf(ActionContext& context);
-int DirectiveForeach(ActionContext& context);
+Outcome DirectiveMeta(ActionContext& context);
+Outcome DirectivePrint(ActionContext& context);
+Outcome DirectiveSet(ActionContext& context);
+Outcome DirectiveOnError(ActionContext& context);
+Outcome DirectiveCall(ActionContext& context);
+Outcome DirectiveReturn(ActionContext& context);
+Outcome DirectiveRaise(ActionContext& context);
+Outcome DirectiveSetEvent(ActionContext& context); // -SetEvent and -ClearEvent
+Outcome DirectiveCheckEvent(ActionContext& context);
+Outcome DirectiveMatch(ActionContext& context);
+Outcome DirectiveTest(ActionContext& context);
+Outcome DirectiveWhile(ActionContext& context);
+Outcome DirectiveIf(ActionContext& context);
+Outcome DirectiveForeach(ActionContext& context);
 // Files and system (file_directives.cpp, system_directives.cpp).
-int DirectiveLog(ActionContext& context);
-int DirectiveLogFile(ActionContext& context);
-int DirectiveDate(ActionContext& context);
-int DirectivePath(ActionContext& context);
-int DirectiveDebug(ActionContext& context);
-int DirectiveSpin(ActionContext& context);
-int DirectiveBeep(ActionContext& context);
-int DirectiveSleep(ActionContext& context);
-int DirectiveCopyMove(ActionContext& context); // -copy and -move
-int DirectiveFileOperation(
+Outcome DirectiveLog(ActionContext& context);
+Outcome DirectiveLogFile(ActionContext& context);
+Outcome DirectiveDate(ActionContext& context);
+Outcome DirectivePath(ActionContext& context);
+Outcome DirectiveDebug(ActionContext& context);
+Outcome DirectiveSpin(ActionContext& context);
+Outcome DirectiveBeep(ActionContext& context);
+Outcome DirectiveSleep(ActionContext& context);
+Outcome DirectiveCopyMove(ActionContext& context); // -copy and -move
+Outcome DirectiveFileOperation(
     ActionContext& context); // -rename/-ren, -delete/-del, -md/-mkdir, -rd/-rmdir, -cd/-chdir, -pwd
-int DirectiveGetFile(ActionContext& context);
+Outcome DirectiveGetFile(ActionContext& context);
 // Processes (spawn_directive.cpp).
-int DirectiveSpawn(ActionContext& context);
+Outcome DirectiveSpawn(ActionContext& context);
 // Host and job control (host_directives.cpp).
-int DirectiveQuit(ActionContext& context);
-int DirectiveLoad(ActionContext& context);
-int DirectiveHideShow(ActionContext& context); // -hide and -show
-int DirectiveProxy(ActionContext& context);
-int DirectiveKill(ActionContext& context);
+Outcome DirectiveQuit(ActionContext& context);
+Outcome DirectiveLoad(ActionContext& context);
+Outcome DirectiveHideShow(ActionContext& context); // -hide and -show
+Outcome DirectiveProxy(ActionContext& context);
+Outcome DirectiveKill(ActionContext& context);
 
 } // namespace ob::engine

@@ -124,7 +124,7 @@ constexpr std::size_t kCurrentDirectoryBuffer = 1040;
 
 } // namespace
 
-int DirectiveCopyMove(ActionContext& context) {
+Outcome DirectiveCopyMove(ActionContext& context) {
     if (context.words.size() < 3) {
         return MissingArgument(context);
     }
@@ -134,15 +134,15 @@ int DirectiveCopyMove(ActionContext& context) {
         if (CopyRegularFile(source, target, true) != 0) {
             return SoftFailure(context, "Copy file failed.");
         }
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
     if (!MoveReplacing(source, target)) {
         return SoftFailure(context, "Move file failed.");
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveFileOperation(ActionContext& context) {
+Outcome DirectiveFileOperation(ActionContext& context) {
     const bool rename = Is(context, "-rename") || Is(context, "-ren");
     if (context.words.size() < (rename ? 3u : 2u)) {
         return MissingArgument(context);
@@ -180,10 +180,10 @@ int DirectiveFileOperation(ActionContext& context) {
         message.append(context.words[0]).append("\"");
         return FatalFailure(context, message);
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveGetFile(ActionContext& context) {
+Outcome DirectiveGetFile(ActionContext& context) {
     if (context.words.size() < 4) {
         return MissingArgument(context);
     }

@@ -23,8 +23,8 @@ std::uint64_t AgeInSeconds(std::int64_t modified) {
 
 } // namespace
 
-int SetFileVariables(ActionContext& context, const std::string& variable,
-                     const std::string& directory, const fs::FindData& found) {
+Outcome SetFileVariables(ActionContext& context, const std::string& variable,
+                         const std::string& directory, const fs::FindData& found) {
     // Only the drive and directory of what the caller gives count, so the search
     // pattern itself and its directory part both do.
     const PathParts where = SplitPathParts(directory);
@@ -48,11 +48,12 @@ int SetFileVariables(ActionContext& context, const std::string& variable,
         {variable + ".EXT", ext},
     };
     for (const auto& [name, value] : values) {
-        if (const int outcome = SetProcessVariable(context, name, value); outcome != OUTCOME_DONE) {
+        if (const Outcome outcome = SetProcessVariable(context, name, value);
+            outcome != Outcome::Done) {
             return outcome;
         }
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 } // namespace ob::engine

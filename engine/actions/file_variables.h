@@ -16,9 +16,9 @@ namespace ob::engine {
 /// drive and directory of `directory` are used, so either the search pattern itself
 /// ("C:\in\*.txt", "/var/log/*.log") or its directory part with the trailing
 /// separator ("C:\in\", "/var/log/") may be passed. An entry dated in the future is
-/// 0 seconds old. Returns OUTCOME_DONE, or the FatalFailure outcome of the first
+/// 0 seconds old. Returns Outcome::Done, or the FatalFailure outcome of the first
 /// write that failed.
-int SetFileVariables(ActionContext& context, const std::string& variable,
-                     const std::string& directory, const fs::FindData& found);
+Outcome SetFileVariables(ActionContext& context, const std::string& variable,
+                         const std::string& directory, const fs::FindData& found);
 
 } // namespace ob::engine

@@ -5,14 +5,14 @@
 #include "engine/actions/expression_evaluator.h"
 #include "engine/actions/file_variables.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/argument_tokeniser.h"
-#include "engine/engine_session.h"
-#include "engine/output.h"
-#include "engine/session_jobs.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/expansion/argument_tokeniser.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/output.h"
 #include "obrenta/obrenta.h"
 #include "platform/fs/find_files.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <string>
 #include <vector>
@@ -40,7 +40,7 @@ void LabelNotFound(ActionContext& context, const std::string& name) {
 // The statement split again, so that its variables are expanded as they are now.
 std::vector<std::string> SplitAgain(const ActionContext& context) {
     std::vector<std::string> words;
-    ArgumentTokeniser(context.statement.text(), TOKENISE_EXPAND, words);
+    ArgumentTokeniser(context.statement.Text(), TOKENISE_EXPAND, words);
     return words;
 }
 
@@ -55,31 +55,29 @@ bool EvaluateCondition(const std::vector<std::string>& words, std::int32_t& valu
     return result.ok();
 }
 
-int ConditionError(ActionContext& context) {
+Outcome ConditionError(ActionContext& context) {
     SetLastError("Invalid expression format");
     return FatalFailure(context, "-eval expression error.");
 }
 
 // The outcome after a job run in place by -if, -while or -foreach: a non-zero run
 // result is handed on to the caller's run through $RETURN.
-int OutcomeOfRun(ActionContext& context, int runResult) {
+Outcome OutcomeOfRun(ActionContext& context, RunResult runResult) {
     switch (runResult) {
-    case RUN_CONTINUE:
-        return OUTCOME_DONE;
-    case RUN_BREAK:
-    case RUN_JOB_DELETED:
+    case RunResult::Continue:
+        return Outcome::Done;
+    case RunResult::Break:
+    case RunResult::JobDeleted:
         context.job.SetVariable("$RETURN=break");
         break;
-    case RUN_STOP:
+    case RunResult::Stop:
         context.job.SetVariable("$RETURN=stop");
         break;
-    case RUN_ABORT:
+    case RunResult::Abort:
         context.job.SetVariable("$RETURN=abort");
         break;
-    default:
-        break;
     }
-    return OUTCOME_RETURN;
+    return Outcome::Return;
 }
 
 bool BreakRequested(ActionContext& context) {
@@ -92,7 +90,7 @@ bool BreakRequested(ActionContext& context) {
 
 // Runs the job the pattern names in place. False (after the label message) when no
 // queued job matches.
-bool RunNamedJob(ActionContext& context, const std::string& pattern, int& runResult) {
+bool RunNamedJob(ActionContext& context, const std::string& pattern, RunResult& runResult) {
     Job* target = FindJobByName(context.session, pattern);
     if (target == nullptr) {
         LabelNotFound(context, pattern);
@@ -104,19 +102,19 @@ bool RunNamedJob(ActionContext& context, const std::string& pattern, int& runRes
 
 } // namespace
 
-int DirectiveMeta(ActionContext& /*context*/) {
-    return OUTCOME_DONE;
+Outcome DirectiveMeta(ActionContext& /*context*/) {
+    return Outcome::Done;
 }
 
-int DirectivePrint(ActionContext& context) {
+Outcome DirectivePrint(ActionContext& context) {
     for (std::size_t i = 1; i < context.words.size(); ++i) {
         PrintText(context.session, context.words[i] + " ", false);
     }
     PrintText(context.session, "", true);
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveSet(ActionContext& context) {
+Outcome DirectiveSet(ActionContext& context) {
     std::size_t index = 1;
     bool evaluate = false;
     bool persist = false;
@@ -149,32 +147,32 @@ int DirectiveSet(ActionContext& context) {
     return SetProcessVariable(context, name, value, persist);
 }
 
-int DirectiveOnError(ActionContext& context) {
+Outcome DirectiveOnError(ActionContext& context) {
     const std::string* handler = Argument(context, 1);
     if (handler == nullptr) {
         return FatalFailure(context, "Missing onerror handler name.");
     }
     context.job.SetVariable("$ONERROR=" + *handler);
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveCall(ActionContext& context) {
+Outcome DirectiveCall(ActionContext& context) {
     const std::string* target = Argument(context, 1);
     context.job.SetVariable("$CALL=" + (target != nullptr ? *target : std::string("continue")));
-    return OUTCOME_CALL;
+    return Outcome::Call;
 }
 
-int DirectiveReturn(ActionContext& context) {
+Outcome DirectiveReturn(ActionContext& context) {
     const std::string* value = Argument(context, 1);
     context.job.SetVariable("$RETURN=" + (value != nullptr ? *value : std::string("continue")));
-    return OUTCOME_RETURN;
+    return Outcome::Return;
 }
 
-int DirectiveRaise(ActionContext& context) {
+Outcome DirectiveRaise(ActionContext& context) {
     return SoftFailure(context, "User raised exception.");
 }
 
-int DirectiveSetEvent(ActionContext& context) {
+Outcome DirectiveSetEvent(ActionContext& context) {
     const std::string* name = Argument(context, 1);
     if (name == nullptr) {
         return MissingArgument(context);
@@ -182,7 +180,7 @@ int DirectiveSetEvent(ActionContext& context) {
     return SetProcessVariable(context, *name, Is(context.words[0], "-ClearEvent") ? "0" : "1");
 }
 
-int DirectiveCheckEvent(ActionContext& context) {
+Outcome DirectiveCheckEvent(ActionContext& context) {
     std::size_t index = 1;
     bool except = false;
     if (const std::string* word = Argument(context, index);
@@ -197,16 +195,16 @@ int DirectiveCheckEvent(ActionContext& context) {
     const auto value = vars::MainStore().Get(nullptr, name->c_str(), vars::ENV_TRANSIENT);
     const bool set = value && !value->empty() && value->front() != '0';
     // The condition selects the $ONERROR handler without touching the last error.
-    return set != except ? OUTCOME_SOFT_FAILURE : OUTCOME_DONE;
+    return set != except ? Outcome::SoftFailure : Outcome::Done;
 }
 
-int DirectiveMatch(ActionContext& /*context*/) {
+Outcome DirectiveMatch(ActionContext& /*context*/) {
     // Every -match statement is inert from loading; its time statement serves the
     // time-change reset only.
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveTest(ActionContext& context) {
+Outcome DirectiveTest(ActionContext& context) {
     const std::string* expression = Argument(context, 1);
     if (expression == nullptr) {
         return SoftFailure(context, "Variable not set in -test. Exception raised.");
@@ -216,10 +214,10 @@ int DirectiveTest(ActionContext& context) {
         SetLastError("Invalid -test expression format: " + *expression);
         return FatalFailure(context, "-test format error.");
     }
-    return result.value != 0 ? OUTCOME_DONE : OUTCOME_SOFT_FAILURE;
+    return result.value != 0 ? Outcome::Done : Outcome::SoftFailure;
 }
 
-int DirectiveIf(ActionContext& context) {
+Outcome DirectiveIf(ActionContext& context) {
     if (context.words.size() < 3) {
         SetLastError("Invalid format for -if");
         return FatalFailure(context, "-if expression error.");
@@ -231,16 +229,16 @@ int DirectiveIf(ActionContext& context) {
     }
     const std::size_t targetIndex = value != 0 ? 2 : 3;
     if (targetIndex >= words.size()) {
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
-    int runResult = RUN_CONTINUE;
+    RunResult runResult = RunResult::Continue;
     if (!RunNamedJob(context, words[targetIndex], runResult)) {
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
     return OutcomeOfRun(context, runResult);
 }
 
-int DirectiveWhile(ActionContext& context) {
+Outcome DirectiveWhile(ActionContext& context) {
     if (context.words.size() < 3) {
         SetLastError("Invalid format for -while");
         return FatalFailure(context, "-while expression error.");
@@ -252,10 +250,10 @@ int DirectiveWhile(ActionContext& context) {
             return ConditionError(context);
         }
         if (value == 0) {
-            return OUTCOME_DONE;
+            return Outcome::Done;
         }
         if (BreakRequested(context)) {
-            return OUTCOME_RETURN;
+            return Outcome::Return;
         }
         // A target that expanded to nothing this round names no job (an empty
         // pattern would match the first queued job).
@@ -263,17 +261,17 @@ int DirectiveWhile(ActionContext& context) {
             LabelNotFound(context, std::string());
             continue;
         }
-        int runResult = RUN_CONTINUE;
+        RunResult runResult = RunResult::Continue;
         if (!RunNamedJob(context, words[2], runResult)) {
             continue;
         }
-        if (runResult != RUN_CONTINUE) {
+        if (runResult != RunResult::Continue) {
             return OutcomeOfRun(context, runResult);
         }
     }
 }
 
-int DirectiveForeach(ActionContext& context) {
+Outcome DirectiveForeach(ActionContext& context) {
     if (context.words.size() < 5) {
         return MissingArgument(context);
     }
@@ -295,28 +293,28 @@ int DirectiveForeach(ActionContext& context) {
     bool used = false;
     for (const fs::FindData& entry : entries) {
         if (BreakRequested(context)) {
-            return OUTCOME_RETURN;
+            return Outcome::Return;
         }
         if ((entry.attributes & kSkipped) != 0) {
             continue;
         }
         used = true;
-        if (const int outcome = SetFileVariables(context, variable, directory, entry);
-            outcome != OUTCOME_DONE) {
+        if (const Outcome outcome = SetFileVariables(context, variable, directory, entry);
+            outcome != Outcome::Done) {
             return outcome;
         }
-        int runResult = RUN_CONTINUE;
+        RunResult runResult = RunResult::Continue;
         if (!RunNamedJob(context, jobName, runResult)) {
             continue;
         }
-        if (runResult != RUN_CONTINUE) {
+        if (runResult != RunResult::Continue) {
             return OutcomeOfRun(context, runResult);
         }
     }
     if (!used) {
         return SoftFailure(context, "No files matching pattern.");
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 } // namespace ob::engine

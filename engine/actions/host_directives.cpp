@@ -3,14 +3,14 @@
 // for as events and decides what to do with it.
 #include "engine/actions/directive_table.h"
 
-#include "engine/engine_messages.h"
-#include "engine/engine_session.h"
-#include "engine/event_poster.h"
-#include "engine/job_loader.h"
-#include "engine/output.h"
-#include "engine/scheduler.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/loading/job_loader.h"
+#include "engine/scheduling/scheduler.h"
 #include "engine/services/service_loader.h"
-#include "engine/session_jobs.h"
+#include "engine/session/engine_messages.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
+#include "engine/session/output.h"
 #include "obrenta/obrenta.h"
 #include "platform/fs/find_files.h"
 #include "platform/text/ascii_case.h"
@@ -129,7 +129,7 @@ ReadResult ReadTextFile(const std::string& path, std::string& content) {
 }
 
 /// "-proxy -load" words...: the file's whole content goes to the host as 2010.
-int ProxyLoad(ActionContext& context) {
+Outcome ProxyLoad(ActionContext& context) {
     const auto& words = context.words;
     if (words.size() < 3) {
         return FatalFailure(context, kSupplyFilename);
@@ -150,7 +150,7 @@ int ProxyLoad(ActionContext& context) {
         break;
     }
     PostTextEvent(context.session, 2010, content);
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 bool IsRunning(const EngineSession& session, const Job* job) {
@@ -168,7 +168,7 @@ void KillReport(EngineSession& session, bool internal, const std::string& text) 
 }
 
 /// "-load ... -service NAME": loads a registered service module into the session.
-int LoadServiceDirective(ActionContext& context, const std::string& name, bool jobOptions) {
+Outcome LoadServiceDirective(ActionContext& context, const std::string& name, bool jobOptions) {
     if (jobOptions) {
         PrintText(context.session, "-temp, -wait and -internal may not be used with -service",
                   true);
@@ -181,24 +181,24 @@ int LoadServiceDirective(ActionContext& context, const std::string& name, bool j
     if (code != SERVICE_LOADED) {
         return SoftFailure(context, LoadCodeText(code));
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 } // namespace
 
-int DirectiveQuit(ActionContext& context) {
+Outcome DirectiveQuit(ActionContext& context) {
     // Outcome 4 without the fatal-error report: $RUNTIME decides how the run ends.
     PostEvent(context.session, OB_EV_QUIT, 0);
-    return OUTCOME_FATAL;
+    return Outcome::Fatal;
 }
 
-int DirectiveHideShow(ActionContext& context) {
+Outcome DirectiveHideShow(ActionContext& context) {
     const bool hide = text::EqualsIgnoringCase(context.words[0], "-hide");
     PostEvent(context.session, hide ? OB_EV_HIDE : OB_EV_SHOW, 0);
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveProxy(ActionContext& context) {
+Outcome DirectiveProxy(ActionContext& context) {
     const auto& words = context.words;
     if (words.size() >= 2) {
         for (const ProxyCommand& command : kProxyCommands) {
@@ -209,14 +209,14 @@ int DirectiveProxy(ActionContext& context) {
                 return ProxyLoad(context);
             }
             PostEvent(context.session, command.event, 0);
-            return OUTCOME_DONE;
+            return Outcome::Done;
         }
     }
     // "-proxy" is a directive only together with one of its sub-commands.
     return FatalFailure(context, "Unknown -action directive \"" + words[0] + "\"");
 }
 
-int DirectiveLoad(ActionContext& context) {
+Outcome DirectiveLoad(ActionContext& context) {
     bool temporary = false;
     bool internal = false;
     bool wait = false;
@@ -260,7 +260,7 @@ int DirectiveLoad(ActionContext& context) {
     if (!loaded) {
         // The loader has printed what went wrong.
         PostEvent(session, OB_EV_NOTIFY, OB_NOTIFY_TEMPLATE_FAILED);
-        return OUTCOME_FATAL;
+        return Outcome::Fatal;
     }
     if (wait && !pattern) {
         // One scheduler step at once for the first job this load queued. (The head
@@ -274,13 +274,14 @@ int DirectiveLoad(ActionContext& context) {
             }
         }
         if (job != nullptr && !IsRunning(session, job)) {
-            ProcessOneJob(session, job);
+            // A step on its own: there is no pass whose end the result could ask for.
+            static_cast<void>(ProcessOneJob(session, job));
         }
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveKill(ActionContext& context) {
+Outcome DirectiveKill(ActionContext& context) {
     std::string pattern;
     for (std::size_t i = 1; i < context.words.size(); ++i) {
         pattern.append(context.words[i]).append(" ");
@@ -296,11 +297,11 @@ int DirectiveKill(ActionContext& context) {
     for (;;) {
         Job* job = FindJobByName(session, pattern);
         if (job == nullptr) {
-            return OUTCOME_DONE;
+            return Outcome::Done;
         }
         if (IsRunning(session, job)) {
             PrintText(session, pattern + " is active and cannot be deleted.", true);
-            return OUTCOME_DONE;
+            return Outcome::Done;
         }
         const bool internal = job->TestFlags(JF_INTERNAL);
         const std::string now = Trim(datetime::OleDate::Now().Format("%#c"));
@@ -308,7 +309,7 @@ int DirectiveKill(ActionContext& context) {
         KillReport(session, internal, "--Kill triggered, removing " + pattern + ".");
         if (!DeleteJob(session, job)) {
             // Not queued any more: nothing left to delete (and no endless loop).
-            return OUTCOME_DONE;
+            return Outcome::Done;
         }
     }
 }

@@ -2,7 +2,7 @@
 
 namespace ob::engine {
 
-int RunScriptStatement(ActionContext& context) {
+Outcome RunScriptStatement(ActionContext& context) {
     return FatalFailure(context, "Error: Unknown VBScript error.");
 }
 

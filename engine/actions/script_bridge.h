@@ -10,6 +10,6 @@
 namespace ob::engine {
 
 /// Runs the statement as a call of a script function; its directive outcome.
-int RunScriptStatement(ActionContext& context);
+Outcome RunScriptStatement(ActionContext& context);
 
 } // namespace ob::engine

@@ -5,16 +5,16 @@
 
 #include "common/system_error_text.h"
 #include "engine/actions/directive_table.h"
-#include "engine/engine_session.h"
-#include "engine/event_poster.h"
-#include "engine/expand_text.h"
-#include "engine/output.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/expansion/expand_text.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
+#include "engine/session/output.h"
 #include "obrenta/obrenta.h"
 #include "platform/process/launch_program.h"
 #include "platform/process/launch_shell.h"
 #include "platform/security/launch_as_user.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -117,7 +117,7 @@ std::optional<std::string>* ValuedOption(const std::string& word, SpawnOptions& 
 // option value) from the rest.
 SpawnOptions ReadOptions(const ActionContext& context) {
     SpawnOptions options;
-    options.rest = Expanded(context.statement.text());
+    options.rest = Expanded(context.statement.Text());
     const std::vector<std::string>& words = context.words;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
@@ -149,14 +149,14 @@ void ReportFailure(ActionContext& context, const std::string& firstLine, std::ui
 
 } // namespace
 
-int DirectiveSpawn(ActionContext& context) {
+Outcome DirectiveSpawn(ActionContext& context) {
     SpawnOptions options = ReadOptions(context);
-    const std::string statementText = context.statement.text();
+    const std::string statementText = context.statement.Text();
     if (!options.program) {
         PrintText(context.session,
                   "Failure during spawn. Missing program name: (" + statementText + ").", true);
         PostEvent(context.session, OB_EV_NOTIFY, OB_NOTIFY_LAUNCH_FAILED);
-        return OUTCOME_FATAL; // $RUNTIME decides; not a fatal-error report
+        return Outcome::Fatal; // $RUNTIME decides; not a fatal-error report
     }
     std::fflush(nullptr);
     std::cout.flush();
@@ -177,7 +177,7 @@ int DirectiveSpawn(ActionContext& context) {
                           "Failure during shell of: " + program + " (" + statementText + ").",
                           outcome.error);
         }
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
 
     const bool waited = (options.flags & CP_ASYNC) == 0;
@@ -206,7 +206,7 @@ int DirectiveSpawn(ActionContext& context) {
         vars::MainStore().PutEnv(nullptr, "JR.COMMAND_RETURN", text.c_str(), vars::ENV_TRANSIENT);
         PrintText(context.session, "Return code(" + text + ") for " + program + ".", true);
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 } // namespace ob::engine

@@ -2,12 +2,12 @@
 
 #include "engine/actions/directive_table.h"
 #include "engine/actions/script_bridge.h"
-#include "engine/argument_tokeniser.h"
-#include "engine/engine_session.h"
-#include "engine/job_run.h"
-#include "engine/output.h"
+#include "engine/expansion/argument_tokeniser.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/scheduling/job_run.h"
 #include "engine/services/service_call.h"
-#include "engine/session_jobs.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/output.h"
 #include "platform/text/ascii_case.h"
 
 #include <exception>
@@ -55,18 +55,18 @@ bool IsAsciiLetter(char c) {
 }
 
 // The run result of a control word, or nothing when the value names a job.
-std::optional<int> ControlWord(std::string_view value) {
+std::optional<RunResult> ControlWord(std::string_view value) {
     if (text::EqualsIgnoringCase(value, "continue")) {
-        return RUN_CONTINUE;
+        return RunResult::Continue;
     }
     if (text::EqualsIgnoringCase(value, "break")) {
-        return RUN_BREAK;
+        return RunResult::Break;
     }
     if (text::EqualsIgnoringCase(value, "stop")) {
-        return RUN_STOP;
+        return RunResult::Stop;
     }
     if (text::EqualsIgnoringCase(value, "abort")) {
-        return RUN_ABORT;
+        return RunResult::Abort;
     }
     return std::nullopt;
 }
@@ -77,64 +77,67 @@ struct ControlVariable {
     const char* fallback;
 };
 
-ControlVariable ControlVariableOf(int outcome) {
+ControlVariable ControlVariableOf(Outcome outcome) {
     switch (outcome) {
-    case OUTCOME_SOFT_FAILURE:
+    case Outcome::SoftFailure:
         return {"$ONERROR", "continue"};
-    case OUTCOME_CALL:
+    case Outcome::Call:
         return {"$CALL", "continue"};
-    case OUTCOME_RETURN:
+    case Outcome::Return:
         return {"$RETURN", "continue"};
-    default:
-        return {"$RUNTIME", "abort"};
+    case Outcome::Done:
+    case Outcome::Fatal:
+        break;
     }
+    return {"$RUNTIME", "abort"};
 }
 
 // A run refused because the running-job stack is full: the statement that asked
 // for it fails fatally. Its $RUNTIME still decides the result when it holds a
 // control word; a job named there could not run any deeper, so that aborts.
-int DepthExceeded(EngineSession& session, Job& job) {
+RunResult DepthExceeded(EngineSession& session, Job& job) {
     const std::string message = "Job call depth exceeded: \"" + job.Name() + "\"";
     ActionContext* context = currentStatement;
     if (context == nullptr || &context->session != &session) {
         PrintText(session, message, true);
-        return RUN_ABORT;
+        return RunResult::Abort;
     }
-    FatalFailure(*context, message);
+    // The report is made; the outcome is known to be Fatal, whose $RUNTIME decides.
+    static_cast<void>(FatalFailure(*context, message));
     const std::string runtime = context->job.GetVariable("$RUNTIME").value_or("abort");
-    return ControlWord(Trimmed(runtime)).value_or(RUN_ABORT);
+    return ControlWord(Trimmed(runtime)).value_or(RunResult::Abort);
 }
 
 } // namespace
 
-int ExecuteStatement(EngineSession& session, timeAtom* runContext, actionAtom& statement,
-                     Job& job) {
+RunResult ExecuteStatement(EngineSession& session, TimeStatement* runContext,
+                           ActionStatement& statement, Job& job) {
     std::vector<std::string> words;
-    const TokeniseResult split = ArgumentTokeniser(statement.text(), TOKENISE_EXPAND, words);
+    const TokeniseResult split = ArgumentTokeniser(statement.Text(), TOKENISE_EXPAND, words);
     ActionContext context{session, runContext, statement, job, words};
     CurrentStatement current(context);
-    const int outcome = split == TokeniseResult::Ok
-                            ? Dispatch(context)
-                            : FatalFailure(context, "Too many quoted separators in statement.");
-    if (outcome == OUTCOME_DONE) {
-        return RUN_CONTINUE;
+    const Outcome outcome = split == TokeniseResult::Ok
+                                ? Dispatch(context)
+                                : FatalFailure(context, "Too many quoted separators in statement.");
+    if (outcome == Outcome::Done) {
+        return RunResult::Continue;
     }
     const ControlVariable control = ControlVariableOf(outcome);
     const std::string value = job.GetVariable(control.name).value_or(control.fallback);
     return ApplyControlValue(session, runContext, value);
 }
 
-int Dispatch(ActionContext& context) {
+Outcome Dispatch(ActionContext& context) {
     EngineSession& session = context.session;
     if (session.breakEvent.IsSet()) {
         context.job.SetVariable("$RETURN=break");
-        return OUTCOME_RETURN;
+        return Outcome::Return;
     }
     if (!context.statement.comment.empty()) {
         PrintText(session, context.statement.comment, true);
     }
     if ((context.statement.flags & STF_INERT) != 0) {
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
     const std::string directive = context.words.empty() ? std::string() : context.words[0];
     try {
@@ -158,16 +161,18 @@ int Dispatch(ActionContext& context) {
     return FatalFailure(context, "Unknown -action directive \"" + directive + "\"");
 }
 
-int RunJobInPlace(EngineSession& session, timeAtom* runContext, Job& job) {
+RunResult RunJobInPlace(EngineSession& session, TimeStatement* runContext, Job& job) {
     if (session.runningJobs.size() >= static_cast<std::size_t>(kMaxRunDepth)) {
         return DepthExceeded(session, job);
     }
-    const int result = RunJob(session, runContext, job);
-    RunControl(session, job, result);
+    const RunResult result = RunJob(session, runContext, job);
+    // The step result steers a scheduler pass; a run in place is not a step of one.
+    static_cast<void>(RunControl(session, job, result));
     return result;
 }
 
-int ApplyControlValue(EngineSession& session, timeAtom* runContext, std::string_view value) {
+RunResult ApplyControlValue(EngineSession& session, TimeStatement* runContext,
+                            std::string_view value) {
     const std::string_view trimmed = Trimmed(value);
     if (const auto result = ControlWord(trimmed)) {
         return *result;
@@ -175,7 +180,7 @@ int ApplyControlValue(EngineSession& session, timeAtom* runContext, std::string_
     Job* target = FindJobByName(session, trimmed);
     if (target == nullptr) {
         PrintText(session, "Label not found: \"" + std::string(trimmed) + "\"", true);
-        return RUN_ABORT;
+        return RunResult::Abort;
     }
     return RunJobInPlace(session, runContext, *target);
 }

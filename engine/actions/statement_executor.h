@@ -17,17 +17,19 @@ inline constexpr int kMaxRunDepth = 64;
 
 /// One statement of a job's run; its run result (0 continue, 1 break, 2 stop,
 /// 3 abort, or 4 from a job run in place that left the queue).
-int ExecuteStatement(EngineSession& session, timeAtom* runContext, actionAtom& statement, Job& job);
+RunResult ExecuteStatement(EngineSession& session, TimeStatement* runContext,
+                           ActionStatement& statement, Job& job);
 
 /// The directive of one statement; its outcome (0..4).
-int Dispatch(ActionContext& context);
+Outcome Dispatch(ActionContext& context);
 
 /// Runs a job's actions in place (the scheduler's job run and run control) on the
 /// calling thread; its run result. The job may have left the queue afterwards.
-int RunJobInPlace(EngineSession& session, timeAtom* runContext, Job& job);
+RunResult RunJobInPlace(EngineSession& session, TimeStatement* runContext, Job& job);
 
 /// Turns a control value ("continue", "break", "stop", "abort", or a job name
 /// pattern run in place) into a run result.
-int ApplyControlValue(EngineSession& session, timeAtom* runContext, std::string_view value);
+RunResult ApplyControlValue(EngineSession& session, TimeStatement* runContext,
+                            std::string_view value);
 
 } // namespace ob::engine

@@ -2,13 +2,13 @@
 // -sleep. Engine thread; -sleep and -spin hold up the scheduler for their duration.
 
 #include "engine/actions/directive_table.h"
-#include "engine/engine_session.h"
-#include "engine/event_poster.h"
-#include "engine/output.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
+#include "engine/session/output.h"
 #include "platform/fs/temp_file.h"
 #include "platform/text/ascii_case.h"
 #include "platform/time/ole_date.h"
+#include "variables/variable_manager.h"
 
 #include <cerrno>
 #include <climits>
@@ -96,7 +96,7 @@ datetime::OleDate TodayAt(const datetime::OleDate& time) {
 
 } // namespace
 
-int DirectiveLog(ActionContext& context) {
+Outcome DirectiveLog(ActionContext& context) {
     if (context.words.size() < 2) {
         return FatalFailure(context,
                             "You must supply a filename.\r\nExample: -action -load c:\\myJobs.txt");
@@ -120,10 +120,10 @@ int DirectiveLog(ActionContext& context) {
     if (!written || !closed) {
         return FatalFailure(context, Quoted("Could not write file ", file));
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveLogFile(ActionContext& context) {
+Outcome DirectiveLogFile(ActionContext& context) {
     const std::string path = context.words.size() > 1 ? JoinWords(context.words, 1)
                                                       : fs::TempDirectory() + "obrenta.log";
     {
@@ -140,10 +140,10 @@ int DirectiveLogFile(ActionContext& context) {
     }
     ::close(fd);
     PostTextEvent(context.session, OB_EV_LOGFILE, path);
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveDate(ActionContext& context) {
+Outcome DirectiveDate(ActionContext& context) {
     const bool timeOnly =
         context.words.size() > 1 && text::EqualsIgnoringCase(context.words[1], "-time");
     const std::string text = JoinWords(context.words, timeOnly ? 2 : 1);
@@ -153,23 +153,23 @@ int DirectiveDate(ActionContext& context) {
     }
     if (!value.IsValid()) {
         PrintText(context.session, "Failed to parse: " + text);
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
     std::string formatted = Trim(value.Format());
     if (formatted.empty()) {
         formatted = "Invalid DateTime";
     }
     PrintText(context.session, "Result: " + text + "= " + formatted);
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectivePath(ActionContext& context) {
+Outcome DirectivePath(ActionContext& context) {
     const auto path = vars::MainStore().Get(nullptr, "PATH", vars::ENV_TRANSIENT);
     PrintText(context.session, "Result: " + (path ? *path : std::string("(null)")));
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveDebug(ActionContext& context) {
+Outcome DirectiveDebug(ActionContext& context) {
     if (context.words.size() < 2) {
         return FatalFailure(context, "You must supply a debug level.");
     }
@@ -183,7 +183,7 @@ int DirectiveDebug(ActionContext& context) {
     return SetProcessVariable(context, "JR.OUTPUT_LEVEL", text);
 }
 
-int DirectiveSpin(ActionContext& context) {
+Outcome DirectiveSpin(ActionContext& context) {
     if (context.words.size() < 2) {
         return FatalFailure(context, "You must supply a spin count.");
     }
@@ -197,20 +197,20 @@ int DirectiveSpin(ActionContext& context) {
             }
         }
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveBeep(ActionContext& context) {
+Outcome DirectiveBeep(ActionContext& context) {
     (void)context; // the sound type has no meaning without a system sound API
     // The terminal bell, when standard error is a terminal that can ring it.
     if (::isatty(STDERR_FILENO) == 1) {
         const ssize_t ignored = ::write(STDERR_FILENO, "\a", 1);
         (void)ignored;
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
-int DirectiveSleep(ActionContext& context) {
+Outcome DirectiveSleep(ActionContext& context) {
     if (context.words.size() < 2) {
         return FatalFailure(context, "Missing Sleep value (in milliseconds.)");
     }
@@ -220,9 +220,9 @@ int DirectiveSleep(ActionContext& context) {
     context.session.wakeup.ResetEvent();
     if (context.session.wakeup.Wait(milliseconds)) {
         context.job.SetVariable("$RETURN=break");
-        return OUTCOME_RETURN;
+        return Outcome::Return;
     }
-    return OUTCOME_DONE;
+    return Outcome::Done;
 }
 
 } // namespace ob::engine

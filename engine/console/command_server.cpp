@@ -2,12 +2,12 @@
 
 #include "engine/console/console_commands.h"
 #include "engine/console/console_input.h"
-#include "engine/engine_messages.h"
-#include "engine/engine_session.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/session/engine_messages.h"
+#include "engine/session/engine_session.h"
 #include "platform/msg/message.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/thread_timer.h"
+#include "variables/variable_manager.h"
 
 #include <arpa/inet.h>
 #include <cerrno>

@@ -27,9 +27,9 @@
 #include <cstdint>
 #include <string>
 
-struct EngineSession;
-
 namespace ob::engine {
+
+struct EngineSession;
 
 /// Private message: a worker finished a login check (wParam: connection number).
 inline constexpr std::uint32_t EM_CONSOLE_LOGON = 1037;

@@ -6,9 +6,9 @@
 #include "engine/console/console_help.h"
 #include "engine/console/job_listing.h"
 #include "engine/console/telnet_parser.h"
-#include "engine/engine_session.h"
-#include "engine/leading_integer.h"
-#include "engine/session_jobs.h"
+#include "engine/expansion/leading_integer.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/session/engine_session.h"
 #include "platform/text/ascii_case.h"
 
 #include <algorithm>

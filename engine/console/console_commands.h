@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-struct EngineSession;
-
 namespace ob::engine {
+
+struct EngineSession;
 
 class CommandServer;
 

@@ -1,9 +1,9 @@
 #include "engine/console/console_login.h"
 
 #include "engine/console/command_server.h"
-#include "engine/variables/variable_manager.h"
 #include "platform/msg/message_queue.h"
 #include "platform/security/logon.h"
+#include "variables/variable_manager.h"
 
 #include <exception>
 #include <thread>

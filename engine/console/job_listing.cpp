@@ -1,9 +1,9 @@
 #include "engine/console/job_listing.h"
 
 #include "common/regex/regex_program.h"
-#include "engine/engine_session.h"
-#include "engine/expand_text.h"
-#include "engine/time_atom.h"
+#include "engine/expansion/expand_text.h"
+#include "engine/jobs/time_statement.h"
+#include "engine/session/engine_session.h"
 
 namespace ob::engine {
 namespace {
@@ -16,7 +16,7 @@ std::string LongDate(const datetime::OleDate& date) {
 
 void AppendTriggers(const Job& job, std::vector<std::string>& out) {
     const std::string created = LongDate(job.Env().created);
-    const auto* start = dynamic_cast<const timeAtom*>(job.FindStatement(KIND_START));
+    const auto* start = dynamic_cast<const TimeStatement*>(job.FindStatement(KIND_START));
     if (start == nullptr) {
         out.push_back("\tCreated: " + created + "\r\n");
         out.push_back("\tSchedule Last: (Subroutine)\r\n");

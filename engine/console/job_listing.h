@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-struct EngineSession;
-
 namespace ob::engine {
+
+struct EngineSession;
 
 /// The listing as the strings to queue, in order (each is one send). `options`
 /// is searched for the letters "t" and "s" anywhere; an empty `pattern` or one

@@ -1,10 +1,10 @@
 #include "engine/services/ftp_service.h"
 
 #include "common/ftp/ftp_session.h"
-#include "engine/leading_integer.h"
+#include "engine/expansion/leading_integer.h"
 #include "engine/services/ftp_status_variables.h"
 #include "engine/services/service_handle_table.h"
-#include "engine/variables/variable_manager.h"
+#include "variables/variable_manager.h"
 #include "obrenta/service.h"
 #include "platform/text/ascii_case.h"
 

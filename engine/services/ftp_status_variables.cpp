@@ -1,6 +1,6 @@
 #include "engine/services/ftp_status_variables.h"
 
-#include "engine/variables/variable_manager.h"
+#include "variables/variable_manager.h"
 
 #include <string>
 

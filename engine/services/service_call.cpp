@@ -1,6 +1,6 @@
 #include "engine/services/service_call.h"
 
-#include "engine/engine_session.h"
+#include "engine/session/engine_session.h"
 #include "platform/text/ascii_case.h"
 
 #include <exception>
@@ -28,7 +28,7 @@ std::string ServiceResultMessage(std::int32_t result, std::string_view statement
     }
 }
 
-int CallService(ActionContext& context, OB_ServiceMain entry) {
+Outcome CallService(ActionContext& context, OB_ServiceMain entry) {
     std::vector<const char*> words;
     words.reserve(context.words.size() + 1);
     for (const std::string& word : context.words) {
@@ -38,15 +38,15 @@ int CallService(ActionContext& context, OB_ServiceMain entry) {
 
     const std::int32_t result = entry(words.data());
     if (result == OB_SVC_OK) {
-        return OUTCOME_DONE;
+        return Outcome::Done;
     }
     if (result == OB_SVC_FAILED) {
-        return OUTCOME_SOFT_FAILURE;
+        return Outcome::SoftFailure;
     }
     const std::string_view subCommand =
         context.words.size() > 1 ? std::string_view(context.words[1]) : std::string_view();
     return FatalFailure(context,
-                        ServiceResultMessage(result, context.statement.text(), subCommand));
+                        ServiceResultMessage(result, context.statement.Text(), subCommand));
 }
 
 const ServiceModule* FindLoadedService(const EngineSession& session, std::string_view directive) {

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-struct EngineSession;
-
 namespace ob::engine {
+
+struct EngineSession;
 
 struct ServiceModule;
 
@@ -19,7 +19,7 @@ struct ServiceModule;
 /// directive) and reports its result: 0 is outcome 0; 4 is outcome 1 with
 /// JR.LAST_ERROR as the service left it; every other code is a fatal failure with
 /// the message of ServiceResultMessage.
-int CallService(ActionContext& context, OB_ServiceMain entry);
+Outcome CallService(ActionContext& context, OB_ServiceMain entry);
 
 /// The fatal-error message for a result code other than 0 and 4. `statement` is the
 /// statement's text, `subCommand` the second word (empty when there is none).

@@ -8,19 +8,19 @@
 
 namespace ob::engine {
 
-int DirectiveFtp(ActionContext& context) {
+Outcome DirectiveFtp(ActionContext& context) {
     return CallService(context, FtpService);
 }
 
-int DirectiveMail(ActionContext& context) {
+Outcome DirectiveMail(ActionContext& context) {
     return CallService(context, MailService);
 }
 
-int DirectiveImg(ActionContext& context) {
+Outcome DirectiveImg(ActionContext& context) {
     return CallService(context, ImageService);
 }
 
-int DirectiveStr(ActionContext& context) {
+Outcome DirectiveStr(ActionContext& context) {
     return CallService(context, StringService);
 }
 

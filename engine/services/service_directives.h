@@ -7,9 +7,9 @@
 
 namespace ob::engine {
 
-int DirectiveFtp(ActionContext& context);
-int DirectiveMail(ActionContext& context);
-int DirectiveImg(ActionContext& context);
-int DirectiveStr(ActionContext& context);
+Outcome DirectiveFtp(ActionContext& context);
+Outcome DirectiveMail(ActionContext& context);
+Outcome DirectiveImg(ActionContext& context);
+Outcome DirectiveStr(ActionContext& context);
 
 } // namespace ob::engine

@@ -1,7 +1,7 @@
 #include "engine/services/service_handle_table.h"
 
-#include "engine/variables/variable_manager.h"
 #include "platform/lifetime/immortal.h"
+#include "variables/variable_manager.h"
 
 #include <cstdio>
 

@@ -1,11 +1,11 @@
 #include "engine/services/service_loader.h"
 
-#include "engine/engine_messages.h"
-#include "engine/engine_session.h"
-#include "engine/output.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/session/engine_messages.h"
+#include "engine/session/engine_session.h"
+#include "engine/session/output.h"
 #include "platform/registry/registry.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <optional>
 #include <sys/stat.h>

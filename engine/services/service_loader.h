@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
-struct EngineSession;
-
 namespace ob::engine {
+
+struct EngineSession;
 
 // Load codes.
 inline constexpr int SERVICE_LOADED = 0;

@@ -1,10 +1,10 @@
 #include "engine/services/string_service.h"
 
 #include "engine/actions/path_parts.h"
-#include "engine/leading_integer.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/expansion/leading_integer.h"
 #include "obrenta/service.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <algorithm>
 #include <array>

@@ -81,9 +81,8 @@ enum {
     OB_NOTIFY_IDLE = 1005,
 };
 
-/* The session handle is opaque to the host. */
-typedef struct EngineSession EngineSession;
-typedef EngineSession* OB_SESSION;
+/* The session handle is opaque to the host: a pointer to a type it never sees. */
+typedef struct ObrentaSession* OB_SESSION;
 
 /* Host window handle: an ob::msg window id (see host.h). */
 typedef uintptr_t OB_HWND;

@@ -36,7 +36,7 @@ protected:
 
     /// Loads a one-job script whose actions are `actions` (one per line), with
     /// failures continuing, and runs it.
-    int RunActions(const std::vector<std::string>& actions) {
+    engine::RunResult RunActions(const std::vector<std::string>& actions) {
         const std::string name = "mailer" + std::to_string(++jobs_);
         std::string text = "{\n\t-name " + name + "\n\t-action -onerror continue\n";
         for (const std::string& action : actions) {
@@ -45,7 +45,7 @@ protected:
         text += "}\n";
         if (!LoadScript(name + ".jr", text)) {
             ADD_FAILURE() << "script did not load";
-            return -1;
+            return engine::RunResult::Abort;
         }
         return Run(name);
     }

@@ -181,7 +181,7 @@ TEST_F(MailServiceTest, JobsSendThroughTheMailProgram) {
     const std::string report = WriteFile("report.txt", "all 12 volumes copied\n");
     EXPECT_EQ(RunActions(
                   {"-mail SENDMAIL bob@example.com \"Backup done\" \"See the report.\" " + report}),
-              engine::RUN_CONTINUE);
+              engine::RunResult::Continue);
     EXPECT_EQ(LastError(), "before");
     EXPECT_EQ(ParseWithPython(sendmail_->MessageFile()),
               "From: Nightly Jobs <jobs@example.com>\nTo: bob@example.com\n"
@@ -210,12 +210,12 @@ TEST_F(MailServiceTest, JobsLearnWhyAMessageWasNotSent) {
              Scratch() / "missing.txt" + "\" does not exist."},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(RunActions({c.action}), engine::RUN_CONTINUE);
+        EXPECT_EQ(RunActions({c.action}), engine::RunResult::Continue);
         EXPECT_EQ(LastError(), c.text);
         EXPECT_FALSE(std::filesystem::exists(sendmail_->MessageFile() + ".args")) << c.action;
     }
     SetMapiValue("sendmail", "/nonexistent/sendmail");
-    EXPECT_EQ(RunActions({"-mail SENDMAIL bob@example.com s body"}), engine::RUN_CONTINUE);
+    EXPECT_EQ(RunActions({"-mail SENDMAIL bob@example.com s body"}), engine::RunResult::Continue);
     EXPECT_EQ(LastError(), "One or more unspecified errors occurred. No message was sent. The "
                            "mail program \"/nonexistent/sendmail\" could not be started: No "
                            "such file or directory.");

@@ -80,7 +80,7 @@ TEST_F(MsmtpDeliveryTest, AJobsMessageArrivesOverSmtp) {
     const std::string log = WriteFile("backup.log", "12 volumes\n\xff\x00 binary tail");
     ASSERT_EQ(
         RunActions({"-mail SENDMAIL ops@example.com \"Nightly backup\" \"It went well.\" " + log}),
-        engine::RUN_CONTINUE);
+        engine::RunResult::Continue);
     EXPECT_EQ(LastError(), "before");
     EXPECT_EQ(ReadFile(inbox_ + "/message1.envelope"),
               "from jobs@example.com\nto ops@example.com\n");
@@ -93,7 +93,7 @@ TEST_F(MsmtpDeliveryTest, AJobsMessageArrivesOverSmtp) {
 }
 
 TEST_F(MsmtpDeliveryTest, ARefusedRecipientIsAFailureWithMsmtpsReason) {
-    ASSERT_EQ(RunActions({"-mail SENDMAIL nobody@example.com s body"}), engine::RUN_CONTINUE);
+    ASSERT_EQ(RunActions({"-mail SENDMAIL nobody@example.com s body"}), engine::RunResult::Continue);
     const std::string text = LastError();
     EXPECT_EQ(text.rfind("One or more unspecified errors occurred. No message was sent. The mail "
                          "program \"/usr/bin/msmtp\" failed with exit status ",

@@ -1,6 +1,6 @@
 #include "support/host_events.h"
 
-#include "engine/event_poster.h"
+#include "engine/session/event_poster.h"
 #include "obrenta/host.h"
 
 #include <algorithm>

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine/actions/statement_executor.h"
-#include "engine/engine_session.h"
-#include "engine/session_jobs.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/session/engine_session.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +12,13 @@
 
 namespace ob::test {
 
-/// The result of running the first queued job whose name matches `pattern`; -1
+/// The result of running the first queued job whose name matches `pattern`; Abort
 /// (and a test failure) when none does.
-inline int RunQueuedJob(::EngineSession& session, const std::string& pattern) {
+inline engine::RunResult RunQueuedJob(engine::EngineSession& session, const std::string& pattern) {
     ::ob::engine::Job* job = ::ob::engine::FindJobByName(session, pattern);
     if (job == nullptr) {
         ADD_FAILURE() << "no queued job matches " << pattern;
-        return -1;
+        return engine::RunResult::Abort;
     }
     return ::ob::engine::RunJobInPlace(session, nullptr, *job);
 }

@@ -1,7 +1,7 @@
 #include "engine/services/mail/mail_service.h"
 
 #include "engine/services/service_handle_table.h"
-#include "engine/variables/variable_manager.h"
+#include "variables/variable_manager.h"
 #include "obrenta/mapi.h"
 #include "obrenta/service.h"
 #include "platform/fs/program_path.h"

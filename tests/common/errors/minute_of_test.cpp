@@ -1,8 +1,8 @@
 #include "common/minute_of.h"
 
-#include "engine/variables/variable_manager.h"
 #include "platform/env/environment.h"
 #include "support/scratch.h"
+#include "variables/variable_manager.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // statistics, kill, the fifth connection, closing, and a client that stops reading.
 
 #include "console_fixture.h"
-#include "engine/session_jobs.h"
+#include "engine/jobs/session_jobs.h"
 
 #include <fstream>
 #include <thread>

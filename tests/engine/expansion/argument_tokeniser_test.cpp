@@ -1,4 +1,4 @@
-#include "engine/argument_tokeniser.h"
+#include "engine/expansion/argument_tokeniser.h"
 
 #include "expansion_fixture.h"
 

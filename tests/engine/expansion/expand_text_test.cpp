@@ -1,8 +1,8 @@
-#include "engine/expand_text.h"
+#include "engine/expansion/expand_text.h"
 
 #include "expansion_fixture.h"
 
-#include "engine/variables/variable_manager.h"
+#include "variables/variable_manager.h"
 
 #include <gtest/gtest.h>
 

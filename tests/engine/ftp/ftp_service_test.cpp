@@ -137,7 +137,7 @@ TEST_F(FtpServiceTest, TheNightlyUploadExampleUploadsAndChecks) {
     env::Set("FTP_PASSWORD", "secret");
     env::Set("UPLOAD_DIR", upload.string());
     ASSERT_TRUE(LoadScript("ftp_upload.jr", ReadFileBytes(OB_EXAMPLES_DIR "/ftp_upload.jr")));
-    EXPECT_EQ(Run("nightly_upload"), engine::RUN_CONTINUE);
+    EXPECT_EQ(Run("nightly_upload"), engine::RunResult::Continue);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "nightly_upload: done, the server said 226 Transfer complete. "))
         << (lines.empty() ? "" : lines.back());
@@ -146,7 +146,7 @@ TEST_F(FtpServiceTest, TheNightlyUploadExampleUploadsAndChecks) {
 
     // Against a server that is not there, the handler reports the failure.
     env::Set("FTP_PORT", "1");
-    EXPECT_EQ(Run("nightly_upload"), engine::RUN_STOP);
+    EXPECT_EQ(Run("nightly_upload"), engine::RunResult::Stop);
     EXPECT_TRUE(HasLine(Lines(Events()), "nightly_upload failed: The connection to the server "
                                          "could not be made. (error 12029) "));
 }

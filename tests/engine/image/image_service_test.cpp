@@ -173,7 +173,7 @@ TEST_F(ImageServiceTest, JobStatementsCallTheService) {
                                "\t-action -img\n"
                                "}\n";
     ASSERT_TRUE(LoadScript("thumb.jr", script));
-    EXPECT_EQ(Run("thumb"), engine::RUN_ABORT);
+    EXPECT_EQ(Run("thumb"), engine::RunResult::Abort);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "[Bad IMG handle.] "));
     EXPECT_TRUE(HasLine(lines, "Bad format for SERVICE command: \"-img\""));
@@ -199,7 +199,7 @@ TEST_F(ImageServiceTest, ExampleJobMakesTheThumbnailOfTheNewestPicture) {
     const std::string script((std::istreambuf_iterator<char>(example)),
                              std::istreambuf_iterator<char>());
     ASSERT_TRUE(LoadScript("thumbnail.jr", script));
-    EXPECT_EQ(Run("newest_thumbnail"), engine::RUN_CONTINUE);
+    EXPECT_EQ(Run("newest_thumbnail"), engine::RunResult::Continue);
     env::Remove("CAMERA");
     EXPECT_TRUE(HasLine(Lines(Events()), "Thumbnail of newest.jpg written. "));
     const auto thumb = image::ReadJpeg(ReadBytes((camera / "thumbs/newest.jpg").string()));

@@ -1,11 +1,11 @@
 // Jobs: their variables and flags, names, statements, and the queue operations.
 
-#include "engine/action_atom.h"
-#include "engine/engine_session.h"
-#include "engine/job.h"
-#include "engine/session_jobs.h"
-#include "engine/skip_atom.h"
-#include "engine/time_atom.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/jobs/job.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/jobs/skip_statement.h"
+#include "engine/jobs/time_statement.h"
+#include "engine/session/engine_session.h"
 #include "platform/env/environment.h"
 
 #include <gtest/gtest.h>
@@ -58,18 +58,18 @@ TEST(JobModel, NameIsExpandedAndUnnamedWhenMissing) {
 TEST(JobModel, StatementsKeepTheirOrderAfterTheEnvironmentStatement) {
     Job job(datetime::OleDate::Now());
     EXPECT_FALSE(job.HasStartStatement());
-    auto action = std::make_unique<actionAtom>();
-    action->setText("  -print hello \t\r\n");
-    EXPECT_EQ(action->text(), "-print hello");
+    auto action = std::make_unique<ActionStatement>();
+    action->SetText("  -print hello \t\r\n");
+    EXPECT_EQ(action->Text(), "-print hello");
     job.Add(std::move(action));
-    job.Add(std::make_unique<timeAtom>(KIND_START, datetime::OleDate::Now()));
-    job.Add(std::make_unique<skipAtom>());
+    job.Add(std::make_unique<TimeStatement>(KIND_START, datetime::OleDate::Now()));
+    job.Add(std::make_unique<SkipStatement>());
     ASSERT_EQ(job.Statements().size(), 4u);
-    EXPECT_EQ(job.Statements()[0]->kind(), KIND_ENV);
+    EXPECT_EQ(job.Statements()[0]->Kind(), KIND_ENVIRONMENT);
     EXPECT_EQ(job.FindStatement(KIND_START), job.Statements()[2].get());
     EXPECT_EQ(job.FindStatement(KIND_STOP), nullptr);
     EXPECT_TRUE(job.HasStartStatement());
-    const auto* start = static_cast<timeAtom*>(job.FindStatement(KIND_START));
+    const auto* start = static_cast<TimeStatement*>(job.FindStatement(KIND_START));
     EXPECT_FALSE(start->lastFire.IsValid()) << "a new time statement has never fired";
     EXPECT_EQ(start->increment.Days(), 0.0);
 }

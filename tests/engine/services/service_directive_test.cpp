@@ -1,9 +1,9 @@
 // Service calls from job statements: -load -service, the built-in service rows,
 // loaded services found by the dispatcher, and the messages of the result codes.
 #include "engine/actions/directive_table.h"
-#include "engine/engine_session.h"
 #include "engine/services/service_call.h"
 #include "engine/services/service_directives.h"
+#include "engine/session/engine_session.h"
 #include "host_fixture.h"
 #include "obrenta/obrenta.h"
 #include "obrenta/service.h"
@@ -21,7 +21,7 @@ namespace ob::test {
 namespace {
 
 /// A handler that calls the loaded service named by words[0].
-int CallLoadedService(engine::ActionContext& context) {
+engine::Outcome CallLoadedService(engine::ActionContext& context) {
     return engine::CallService(context,
                                engine::FindLoadedService(context.session, context.words[0])->entry);
 }
@@ -35,7 +35,8 @@ protected:
     }
 
     /// Loads a one-job script whose actions are `actions` (one per line) and runs it.
-    int RunActions(const std::vector<std::string>& actions, const std::string& runtime = "") {
+    engine::RunResult RunActions(const std::vector<std::string>& actions,
+                                 const std::string& runtime = "") {
         std::string text = "{\n\t-name caller\n";
         for (const std::string& action : actions) {
             text += "\t-action " + action + "\n";
@@ -43,7 +44,7 @@ protected:
         text += "}\n";
         if (!LoadScript("caller.jr", text)) {
             ADD_FAILURE() << "script did not load";
-            return -1;
+            return engine::RunResult::Abort;
         }
         if (!runtime.empty()) {
             Find("caller")->SetVariable("$RUNTIME=" + runtime);
@@ -56,7 +57,7 @@ protected:
 
 TEST_F(ServiceDirectiveTest, LoadedServiceIsCalledByItsNameWithADash) {
     EXPECT_EQ(RunActions({"-load -service codes", "-CODES check A,B", "-print after the call"}),
-              engine::RUN_CONTINUE);
+              engine::RunResult::Continue);
     const auto events = Events();
     EXPECT_TRUE(HasLine(Lines(events), "after the call ")) << "the words arrived as expected";
     EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 0u);
@@ -66,19 +67,20 @@ TEST_F(ServiceDirectiveTest, ResultCodesBecomeOutcomesAndMessages) {
     ASSERT_EQ(engine::LoadService(session, "codes"), engine::SERVICE_LOADED);
     struct Case {
         std::string code;
-        int outcome;
+        engine::Outcome outcome;
         std::string message; // empty: no fatal report
     };
     const std::vector<Case> cases = {
-        {"0", engine::OUTCOME_DONE, ""},
-        {"1", engine::OUTCOME_FATAL, "Bad format for SERVICE command: \"-codes code 1\""},
-        {"2", engine::OUTCOME_FATAL, "Too few parameters for SERVICE command: \"-codes code 2\""},
-        {"3", engine::OUTCOME_FATAL, "Bad SERVICE handle"},
-        {"4", engine::OUTCOME_SOFT_FAILURE, ""},
-        {"5", engine::OUTCOME_FATAL, "The requested SERVICE: \"code\", is not implemented"},
-        {"6", engine::OUTCOME_FATAL, "The requested SERVICE: \"code\", is unrecognized"},
-        {"9", engine::OUTCOME_FATAL, "The requested SERVICE: \"code\", returned an unknown error"},
-        {"-1", engine::OUTCOME_FATAL, "The requested SERVICE: \"code\", returned an unknown error"},
+        {"0", engine::Outcome::Done, ""},
+        {"1", engine::Outcome::Fatal, "Bad format for SERVICE command: \"-codes code 1\""},
+        {"2", engine::Outcome::Fatal, "Too few parameters for SERVICE command: \"-codes code 2\""},
+        {"3", engine::Outcome::Fatal, "Bad SERVICE handle"},
+        {"4", engine::Outcome::SoftFailure, ""},
+        {"5", engine::Outcome::Fatal, "The requested SERVICE: \"code\", is not implemented"},
+        {"6", engine::Outcome::Fatal, "The requested SERVICE: \"code\", is unrecognized"},
+        {"9", engine::Outcome::Fatal, "The requested SERVICE: \"code\", returned an unknown error"},
+        {"-1", engine::Outcome::Fatal,
+         "The requested SERVICE: \"code\", returned an unknown error"},
     };
     ASSERT_NE(engine::FindLoadedService(session, "-codes"), nullptr);
     for (const Case& c : cases) {
@@ -101,7 +103,7 @@ TEST_F(ServiceDirectiveTest, ServiceFailuresLeaveTheJobToItsHandlers) {
     EXPECT_EQ(RunActions({"-load -service codes", "-codes code 9", "-codes", "-codes code",
                           "-codes code 4", "-print still running"},
                          "continue"),
-              engine::RUN_CONTINUE);
+              engine::RunResult::Continue);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "The requested SERVICE: \"code\", returned an unknown error"));
     EXPECT_TRUE(HasLine(lines, "Bad format for SERVICE command: \"-codes\""));
@@ -111,7 +113,7 @@ TEST_F(ServiceDirectiveTest, ServiceFailuresLeaveTheJobToItsHandlers) {
 
 TEST_F(ServiceDirectiveTest, AFatalServiceResultAbortsByDefault) {
     EXPECT_EQ(RunActions({"-load -service codes", "-codes code 6", "-print not reached"}),
-              engine::RUN_ABORT);
+              engine::RunResult::Abort);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "The requested SERVICE: \"code\", is unrecognized"));
     EXPECT_FALSE(HasLine(lines, "not reached "));
@@ -139,7 +141,7 @@ TEST_F(ServiceDirectiveTest, LoadFailuresAreSoftWithTheCodeText) {
             words.push_back(c.action.substr(start, end - start));
         }
         EXPECT_EQ(Call(engine::DirectiveLoad, job, words),
-                  c.lastError.empty() ? engine::OUTCOME_DONE : engine::OUTCOME_SOFT_FAILURE)
+                  c.lastError.empty() ? engine::Outcome::Done : engine::Outcome::SoftFailure)
             << c.action;
         EXPECT_EQ(env::Get("JR.LAST_ERROR").value_or(""), c.lastError) << c.action;
         EXPECT_EQ(Count(Events(), OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 0u);
@@ -149,19 +151,19 @@ TEST_F(ServiceDirectiveTest, LoadFailuresAreSoftWithTheCodeText) {
 TEST_F(ServiceDirectiveTest, JobOptionsWithServiceWarnAndStillLoad) {
     engine::Job job(datetime::OleDate::Now());
     EXPECT_EQ(Call(engine::DirectiveLoad, job, {"-load", "-temp", "-service", "codes"}),
-              engine::OUTCOME_DONE);
+              engine::Outcome::Done);
     EXPECT_TRUE(
         HasLine(Lines(Events()), "-temp, -wait and -internal may not be used with -service"));
     EXPECT_EQ(session.services.size(), 1u);
     EXPECT_EQ(Call(engine::DirectiveLoad, job, {"-load", "-service", "codes", "-WAIT"}),
-              engine::OUTCOME_SOFT_FAILURE);
+              engine::Outcome::SoftFailure);
     EXPECT_TRUE(
         HasLine(Lines(Events()), "-temp, -wait and -internal may not be used with -service"));
 }
 
 TEST_F(ServiceDirectiveTest, LoadWithoutServiceNameIsFatal) {
     engine::Job job(datetime::OleDate::Now());
-    EXPECT_EQ(Call(engine::DirectiveLoad, job, {"-load", "-service"}), engine::OUTCOME_FATAL);
+    EXPECT_EQ(Call(engine::DirectiveLoad, job, {"-load", "-service"}), engine::Outcome::Fatal);
     const auto events = Events();
     EXPECT_TRUE(
         HasLine(Lines(events), "You must supply a service.\r\nExample: -action -load_service FTP"));
@@ -169,7 +171,7 @@ TEST_F(ServiceDirectiveTest, LoadWithoutServiceNameIsFatal) {
 }
 
 TEST_F(ServiceDirectiveTest, AnUnloadedNameIsAnUnknownDirective) {
-    EXPECT_EQ(RunActions({"-codes code 0"}), engine::RUN_ABORT);
+    EXPECT_EQ(RunActions({"-codes code 0"}), engine::RunResult::Abort);
     EXPECT_TRUE(HasLine(Lines(Events()), "Unknown -action directive \"-codes\""));
 }
 
@@ -177,7 +179,7 @@ TEST_F(ServiceDirectiveTest, StrFromAJobScript) {
     EXPECT_EQ(
         RunActions({"-str MakeUpper UP \"a b,c\"", "-str Len N %UP%", "-print %UP% %N%", "-str"},
                    "continue"),
-        engine::RUN_CONTINUE);
+        engine::RunResult::Continue);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "A B C 1 ")) << "%UP% expands to A B,C; unquoted, the comma splits";
     EXPECT_TRUE(HasLine(lines, "Bad format for SERVICE command: \"-str\""));
@@ -186,7 +188,7 @@ TEST_F(ServiceDirectiveTest, StrFromAJobScript) {
 TEST_F(ServiceDirectiveTest, StrUnknownMethodAndOutOfRangeIndex) {
     EXPECT_EQ(RunActions({"-onerror continue", "-str GetAt C abc 7", "-print %JR.LAST_ERROR%",
                           "-str Frobnicate R x"}),
-              engine::RUN_ABORT);
+              engine::RunResult::Abort);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "Index 7 is outside the string. "));
     EXPECT_TRUE(HasLine(lines, "The requested SERVICE: \"Frobnicate\", is unrecognized"));
@@ -194,7 +196,7 @@ TEST_F(ServiceDirectiveTest, StrUnknownMethodAndOutOfRangeIndex) {
 
 TEST_F(ServiceDirectiveTest, BuiltInRowsComeBeforeScriptStatementsAndMatchAnyCase) {
     EXPECT_EQ(RunActions({"-STR MakeLower LOW ABC", "-Ftp FTP.VERSION", "-print %LOW%"}),
-              engine::RUN_CONTINUE);
+              engine::RunResult::Continue);
     EXPECT_TRUE(HasLine(Lines(Events()), "abc "));
     EXPECT_EQ(env::Get("FTP.VERSION"), "Obrenta FTP version 2.0");
 }

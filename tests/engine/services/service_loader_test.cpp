@@ -2,7 +2,7 @@
 // libraries' lifetime.
 #include "engine/services/service_loader.h"
 
-#include "engine/engine_session.h"
+#include "engine/session/engine_session.h"
 #include "host_fixture.h"
 #include "platform/env/environment.h"
 #include "service_registry.h"

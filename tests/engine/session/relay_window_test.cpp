@@ -2,7 +2,7 @@
 
 #include "test_host.h"
 
-#include "engine/relay_window.h"
+#include "engine/session/relay_window.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/registered_message.h"
 

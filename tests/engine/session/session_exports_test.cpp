@@ -79,12 +79,23 @@ TEST(SessionExports, FlagsAndStepParameters) {
     ASSERT_EQ(OB_GetParam(s, OB_PARAM_FLAGS, &flags), kOk);
     EXPECT_EQ(flags, 0u);
 
+    using engine::StepMode;
+    using engine::StepState;
     struct Case {
-        std::uint32_t value, mode, state;
+        std::uint32_t value; ///< given to OB_SetParam
+        StepMode mode;
+        StepState state;
     };
-    // Each row starts from mode 0 / state 2.
-    const Case cases[] = {{0, 0, 2}, {1, 1, 3}, {2, 0, 2}, {3, 0, 3},
-                          {4, 4, 2}, {5, 0, 2}, {99, 0, 2}};
+    // Each row starts from mode 0 (free running) / state 2 (running).
+    const Case cases[] = {
+        {0, StepMode::FreeRunning, StepState::Running},
+        {1, StepMode::SingleStep, StepState::Paused},
+        {2, StepMode::FreeRunning, StepState::Running},
+        {3, StepMode::FreeRunning, StepState::Paused},
+        {4, StepMode::StrictFlowControl, StepState::Running},
+        {5, StepMode::FreeRunning, StepState::Running},
+        {99, StepMode::FreeRunning, StepState::Running},
+    };
     for (const Case& c : cases) {
         OB_SetParam(s, OB_PARAM_STEP, 0);
         EXPECT_EQ(OB_SetParam(s, OB_PARAM_STEP, c.value), kOk) << c.value;
@@ -111,7 +122,7 @@ TEST(SessionExports, EnabledTicksOnAnEmptyQueueReportIdleAndStepModeReleasesOneP
     ASSERT_TRUE(host.PumpUntil([&] { return host.Count(OB_EV_NOTIFY, OB_NOTIFY_IDLE) > before; }));
     host.PumpFor(std::chrono::milliseconds(2200));
     EXPECT_EQ(host.Count(OB_EV_NOTIFY, OB_NOTIFY_IDLE), before + 1);
-    EXPECT_EQ(host.Record().stepState.load(), 3u);
+    EXPECT_EQ(host.Record().stepState.load(), engine::StepState::Paused);
     OB_SetParam(s, OB_PARAM_STEP, 0);
 }
 

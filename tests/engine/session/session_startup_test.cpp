@@ -2,8 +2,8 @@
 
 #include "test_host.h"
 
-#include "engine/variables/variable_manager.h"
 #include "platform/msg/window.h"
+#include "variables/variable_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(SessionStartup, FirstJobNumberAndCountersStartAsDesigned) {
     ASSERT_EQ(host.Create("0"), static_cast<std::uint32_t>(OB_OK));
     EXPECT_EQ(host.Record().nextJobNumber, 516u);
     EXPECT_EQ(host.Record().cookie, 77u);
-    EXPECT_EQ(host.Record().stepState.load(), 2u);
+    EXPECT_EQ(host.Record().stepState.load(), engine::StepState::Running);
     ASSERT_NE(host.Record().script, nullptr);
 }
 

@@ -3,7 +3,7 @@
 // private settings stores with `cs_port` 0 (any free port).
 #pragma once
 
-#include "engine/engine_session.h"
+#include "engine/session/engine_session.h"
 #include "obrenta/host.h"
 #include "obrenta/obrenta.h"
 #include "support/scratch.h"
@@ -33,7 +33,8 @@ public:
 
     msg::Hwnd Window() const { return window_; }
     OB_SESSION& Session() { return session_; }
-    EngineSession& Record() { return *session_; }
+    /// The record behind the handle (white-box access for tests that link the engine).
+    engine::EngineSession& Record() { return *reinterpret_cast<engine::EngineSession*>(session_); }
 
     /// Stores pointed at a scratch folder, cs_port 0, then OB_CreateSession.
     std::uint32_t Create(const char* level = "10");

@@ -1,7 +1,7 @@
 // Integer expressions: operand forms, operators, wrap-around, diagnostics, and the
 // bound on nesting.
 #include "engine/actions/expression_evaluator.h"
-#include "engine/expand_text.h"
+#include "engine/expansion/expand_text.h"
 #include "platform/env/environment.h"
 #include "support/scratch.h"
 

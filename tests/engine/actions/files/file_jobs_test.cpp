@@ -7,8 +7,8 @@
 #include "support/run_queued_job.h"
 
 #include "engine/actions/statement_executor.h"
-#include "engine/job_loader.h"
-#include "engine/session_jobs.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/loading/job_loader.h"
 #include "platform/env/environment.h"
 
 #include <chrono>
@@ -28,7 +28,7 @@ protected:
         Events();
     }
 
-    int Run(const std::string& name) { return test::RunQueuedJob(session, name); }
+    engine::RunResult Run(const std::string& name) { return test::RunQueuedJob(session, name); }
 };
 
 TEST_F(FileJobsTest, FileDirectivesWorkTogetherThroughVariables) {
@@ -44,7 +44,7 @@ TEST_F(FileJobsTest, FileDirectivesWorkTogetherThroughVariables) {
 -action -debug 4
 }
 )");
-    EXPECT_EQ(Run("filework"), engine::RUN_CONTINUE);
+    EXPECT_EQ(Run("filework"), engine::RunResult::Continue);
     EXPECT_EQ(ReadFile(Path("run.log")), "b .txt 5\nafter Rename file failed.\n");
     EXPECT_EQ(Var("F"), Path("out/b.txt"));
     EXPECT_EQ(Var("JR.OUTPUT_LEVEL"), "4");
@@ -63,7 +63,7 @@ TEST_F(FileJobsTest, ASoftFailureRunsTheErrorHandlerAndTheJobGoesOn) {
 -action -log DIR/run.log handled %JR.LAST_ERROR%
 }
 )");
-    EXPECT_EQ(Run("mover"), engine::RUN_CONTINUE);
+    EXPECT_EQ(Run("mover"), engine::RunResult::Continue);
     EXPECT_EQ(ReadFile(Path("run.log")), "handled Move file failed.\ncontinued\n");
 }
 
@@ -74,7 +74,7 @@ TEST_F(FileJobsTest, AMissingArgumentAbortsTheRun) {
 -action -log DIR/never.log x
 }
 )");
-    EXPECT_EQ(Run("broken"), engine::RUN_ABORT);
+    EXPECT_EQ(Run("broken"), engine::RunResult::Abort);
     EXPECT_FALSE(Exists(Path("never.log")));
     const std::vector<HostEvent> events = Events();
     const std::vector<std::string> lines = Lines(events);
@@ -98,9 +98,9 @@ TEST_F(FileJobsTest, AWakeUpBreaksTheRunOfASleepingJob) {
         }
         session.wakeup.Pulse();
     });
-    const int result = Run("sleeper");
+    const auto result = Run("sleeper");
     waker.join();
-    EXPECT_EQ(result, engine::RUN_BREAK);
+    EXPECT_EQ(result, engine::RunResult::Break);
     EXPECT_EQ(ReadFile(Path("run.log")), "before\n");
 }
 
@@ -112,7 +112,7 @@ TEST_F(FileJobsTest, DateAndPathPrintThroughTheHost) {
 -action -path
 }
 )");
-    EXPECT_EQ(Run("printer"), engine::RUN_CONTINUE);
+    EXPECT_EQ(Run("printer"), engine::RunResult::Continue);
     EXPECT_EQ(Lines(Events()),
               (std::vector<std::string>{"Result: 12/25/2005= 12/25/2005", "Result: /bin"}));
 }

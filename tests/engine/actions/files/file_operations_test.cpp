@@ -15,7 +15,7 @@ namespace {
 
 using engine::DirectiveCopyMove;
 using engine::DirectiveFileOperation;
-using engine::OUTCOME_DONE;
+using engine::Outcome::Done;
 
 using FileOperationTest = FilesTest;
 
@@ -38,13 +38,14 @@ TEST_F(FileOperationTest, CopyMakesOrReplacesTheTargetKeepingTimeAndMode) {
     const std::string source = WriteFile("src.txt", "new content");
     ::chmod(source.c_str(), 0640);
     SetModified(source, Now() - 7777);
-    ASSERT_EQ(Call(DirectiveCopyMove, {"-copy", source, Path("copy.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveCopyMove, {"-copy", source, Path("copy.txt")}), engine::Outcome::Done);
     EXPECT_EQ(ReadFile(Path("copy.txt")), "new content");
     EXPECT_EQ(ModifiedOf(Path("copy.txt")), Now() - 7777);
     EXPECT_EQ(ModeOf(Path("copy.txt")), 0640u);
 
     WriteFile("existing.txt", "old content that is longer");
-    ASSERT_EQ(Call(DirectiveCopyMove, {"-COPY", source, Path("existing.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveCopyMove, {"-COPY", source, Path("existing.txt")}),
+              engine::Outcome::Done);
     EXPECT_EQ(ReadFile(Path("existing.txt")), "new content");
     EXPECT_EQ(ReadFile(source), "new content");
     EXPECT_EQ(Listing(Scratch().string()),
@@ -82,14 +83,15 @@ TEST_F(FileOperationTest, CopyFailuresAreSoftAndLeaveTheTargetAlone) {
 TEST_F(FileOperationTest, MoveReplacesAnExistingTarget) {
     WriteFile("a.txt", "moved");
     WriteFile("b.txt", "replaced");
-    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", Path("a.txt"), Path("b.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", Path("a.txt"), Path("b.txt")}),
+              engine::Outcome::Done);
     EXPECT_FALSE(Exists(Path("a.txt")));
     EXPECT_EQ(ReadFile(Path("b.txt")), "moved");
 
     // A directory moves onto a file's name: the file goes first.
     ::mkdir(Path("d").c_str(), 0777);
     WriteFile("d/inside", "i");
-    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", Path("d"), Path("b.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", Path("d"), Path("b.txt")}), engine::Outcome::Done);
     EXPECT_TRUE(IsDirectory(Path("b.txt")));
     EXPECT_EQ(ReadFile(Path("b.txt/inside")), "i");
 }
@@ -97,10 +99,11 @@ TEST_F(FileOperationTest, MoveReplacesAnExistingTarget) {
 TEST_F(FileOperationTest, MoveOntoItselfKeepsTheFile) {
     // Deleting the target before moving would delete the only copy.
     WriteFile("a.txt", "precious");
-    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", Path("a.txt"), Path("a.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", Path("a.txt"), Path("a.txt")}),
+              engine::Outcome::Done);
     EXPECT_EQ(ReadFile(Path("a.txt")), "precious");
     ASSERT_EQ(Call(DirectiveCopyMove, {"-move", Path("a.txt"), Scratch().string() + "//a.txt"}),
-              OUTCOME_DONE);
+              engine::Outcome::Done);
     EXPECT_EQ(ReadFile(Path("a.txt")), "precious");
 }
 
@@ -127,7 +130,7 @@ TEST_F(FileOperationTest, MoveAndRenameAcrossFileSystems) {
     const std::string elsewhere = "/dev/shm/obrenta-files-" + std::to_string(::getpid());
     const std::string source = WriteFile("a.txt", "travels");
     SetModified(source, Now() - 50);
-    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", source, elsewhere}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveCopyMove, {"-move", source, elsewhere}), engine::Outcome::Done);
     EXPECT_FALSE(Exists(source));
     EXPECT_EQ(ReadFile(elsewhere), "travels");
     EXPECT_EQ(ModifiedOf(elsewhere), Now() - 50);
@@ -136,7 +139,8 @@ TEST_F(FileOperationTest, MoveAndRenameAcrossFileSystems) {
     ExpectSoft(Call(DirectiveFileOperation, {"-rename", elsewhere, Path("b.txt")}),
                "Rename file failed.");
     EXPECT_EQ(ReadFile(Path("b.txt")), "kept");
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-rename", elsewhere, Path("c.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-rename", elsewhere, Path("c.txt")}),
+              engine::Outcome::Done);
     EXPECT_EQ(ReadFile(Path("c.txt")), "travels");
     EXPECT_FALSE(Exists(elsewhere));
 }
@@ -149,11 +153,13 @@ TEST_F(FileOperationTest, RenameNeverReplaces) {
     EXPECT_EQ(ReadFile(Path("a.txt")), "A");
     EXPECT_EQ(ReadFile(Path("b.txt")), "B");
 
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-ren", Path("a.txt"), Path("c.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-ren", Path("a.txt"), Path("c.txt")}),
+              engine::Outcome::Done);
     EXPECT_FALSE(Exists(Path("a.txt")));
     EXPECT_EQ(ReadFile(Path("c.txt")), "A");
     ::mkdir(Path("d").c_str(), 0777);
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-RENAME", Path("d"), Path("e")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-RENAME", Path("d"), Path("e")}),
+              engine::Outcome::Done);
     EXPECT_TRUE(IsDirectory(Path("e")));
 
     env::Remove("JR.LAST_ERROR");
@@ -164,7 +170,7 @@ TEST_F(FileOperationTest, RenameNeverReplaces) {
 TEST_F(FileOperationTest, DeleteRemovesFilesOnly) {
     WriteFile("a.txt", "A");
     ::mkdir(Path("dir").c_str(), 0777);
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-delete", Path("a.txt")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-delete", Path("a.txt")}), engine::Outcome::Done);
     EXPECT_FALSE(Exists(Path("a.txt")));
     for (const std::string& target : {Path("a.txt"), Path("dir")}) {
         env::Remove("JR.LAST_ERROR");
@@ -174,7 +180,7 @@ TEST_F(FileOperationTest, DeleteRemovesFilesOnly) {
 }
 
 TEST_F(FileOperationTest, MakeAndRemoveDirectories) {
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-md", Path("new")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-md", Path("new")}), engine::Outcome::Done);
     EXPECT_TRUE(IsDirectory(Path("new")));
     ExpectSoft(Call(DirectiveFileOperation, {"-mkdir", Path("new")}), "Make directory failed.");
     env::Remove("JR.LAST_ERROR");
@@ -184,8 +190,8 @@ TEST_F(FileOperationTest, MakeAndRemoveDirectories) {
     env::Remove("JR.LAST_ERROR");
     ExpectSoft(Call(DirectiveFileOperation, {"-rd", Path("new")}), "Remove directory failed.");
     EXPECT_TRUE(IsDirectory(Path("new")));
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-del", Path("new/file")}), OUTCOME_DONE);
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-rmdir", Path("new")}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-del", Path("new/file")}), engine::Outcome::Done);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-rmdir", Path("new")}), engine::Outcome::Done);
     EXPECT_FALSE(Exists(Path("new")));
     env::Remove("JR.LAST_ERROR");
     ExpectSoft(Call(DirectiveFileOperation, {"-rd", Path("new")}), "Remove directory failed.");
@@ -193,21 +199,21 @@ TEST_F(FileOperationTest, MakeAndRemoveDirectories) {
 
 TEST_F(FileOperationTest, ChangeAndPrintTheCurrentDirectory) {
     ::mkdir(Path("work").c_str(), 0777);
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-cd", Path("work")}), OUTCOME_DONE);
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-pwd", "HERE"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-cd", Path("work")}), engine::Outcome::Done);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-pwd", "HERE"}), engine::Outcome::Done);
     char resolved[PATH_MAX];
     ASSERT_NE(::realpath(Path("work").c_str(), resolved), nullptr);
     EXPECT_EQ(Var("HERE"), resolved);
 
     // Relative paths of later directives start there.
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-md", "sub"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-md", "sub"}), engine::Outcome::Done);
     EXPECT_TRUE(IsDirectory(Path("work/sub")));
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-chdir", "sub"}), OUTCOME_DONE);
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-PWD", "HERE"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-chdir", "sub"}), engine::Outcome::Done);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-PWD", "HERE"}), engine::Outcome::Done);
     EXPECT_EQ(Var("HERE"), std::string(resolved) + "/sub");
 
     ExpectSoft(Call(DirectiveFileOperation, {"-cd", Path("missing")}), "Change directory failed.");
-    ASSERT_EQ(Call(DirectiveFileOperation, {"-pwd", "HERE"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveFileOperation, {"-pwd", "HERE"}), engine::Outcome::Done);
     EXPECT_EQ(Var("HERE"), std::string(resolved) + "/sub") << "a failed -cd stays put";
 }
 
@@ -234,7 +240,7 @@ TEST_F(FileOperationTest, MissingArgumentsAreFatal) {
     };
     for (const auto& words : cases) {
         const bool copyMove = words[0] == "-copy" || words[0] == "-move" || words[0] == "-Copy";
-        const int outcome = Call(copyMove ? DirectiveCopyMove : DirectiveFileOperation, words);
+        const auto outcome = Call(copyMove ? DirectiveCopyMove : DirectiveFileOperation, words);
         ExpectFatal(outcome, "Missing argument for directive \"" + words[0] + "\"");
     }
 }

@@ -2,8 +2,8 @@
 
 #include "files_fixture.h"
 
-#include "engine/action_atom.h"
 #include "engine/actions/file_variables.h"
+#include "engine/jobs/action_statement.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -13,9 +13,10 @@ namespace {
 
 class FileVariablesTest : public FilesTest {
 protected:
-    int Set(const std::string& variable, const std::string& directory, const fs::FindData& found) {
+    engine::Outcome Set(const std::string& variable, const std::string& directory,
+                        const fs::FindData& found) {
         const std::vector<std::string> words = {"-getfile"};
-        engine::actionAtom statement;
+        engine::ActionStatement statement;
         engine::ActionContext context{session, nullptr, statement, job, words};
         return engine::SetFileVariables(context, variable, directory, found);
     }
@@ -38,7 +39,7 @@ protected:
 
 TEST_F(FileVariablesTest, PartsOfAWindowsPatternWithAPatternOrItsDirectory) {
     for (const std::string directory : {"C:\\in\\*.txt", "C:\\in\\"}) {
-        ASSERT_EQ(Set("F", directory, Entry("b.txt", 42, Now())), engine::OUTCOME_DONE);
+        ASSERT_EQ(Set("F", directory, Entry("b.txt", 42, Now())), engine::Outcome::Done);
         EXPECT_EQ(Var("F"), "C:\\in\\b.txt") << directory;
         EXPECT_EQ(Var("F.DRIVE"), "C:");
         EXPECT_EQ(Var("F.DIR"), "\\in\\");
@@ -49,7 +50,7 @@ TEST_F(FileVariablesTest, PartsOfAWindowsPatternWithAPatternOrItsDirectory) {
 }
 
 TEST_F(FileVariablesTest, LinuxPathsHaveNoDriveAndNamesSplitAtTheLastDot) {
-    ASSERT_EQ(Set("LOG", "/var//log/*", Entry("app.log.1", 7, Now())), engine::OUTCOME_DONE);
+    ASSERT_EQ(Set("LOG", "/var//log/*", Entry("app.log.1", 7, Now())), engine::Outcome::Done);
     EXPECT_EQ(Var("LOG"), "/var/log/app.log.1");
     EXPECT_EQ(Var("LOG.DRIVE"), std::nullopt) << "an empty value leaves the variable unset";
     EXPECT_EQ(Var("LOG.DIR"), "/var/log/");
@@ -57,13 +58,13 @@ TEST_F(FileVariablesTest, LinuxPathsHaveNoDriveAndNamesSplitAtTheLastDot) {
     EXPECT_EQ(Var("LOG.EXT"), ".1");
 
     // A back slash inside a Linux file name is part of the name.
-    ASSERT_EQ(Set("B", "/d/*", Entry("a\\b.c", 0, Now())), engine::OUTCOME_DONE);
+    ASSERT_EQ(Set("B", "/d/*", Entry("a\\b.c", 0, Now())), engine::Outcome::Done);
     EXPECT_EQ(Var("B"), "/d/a\\b.c");
     EXPECT_EQ(Var("B.FNAME"), "a\\b");
     EXPECT_EQ(Var("B.EXT"), ".c");
 
     // A pattern without a directory gives the bare name.
-    ASSERT_EQ(Set("N", "*.md", Entry("README", 0, Now())), engine::OUTCOME_DONE);
+    ASSERT_EQ(Set("N", "*.md", Entry("README", 0, Now())), engine::Outcome::Done);
     EXPECT_EQ(Var("N"), "README");
     EXPECT_EQ(Var("N.DIR"), std::nullopt);
     EXPECT_EQ(Var("N.EXT"), std::nullopt);
@@ -71,9 +72,9 @@ TEST_F(FileVariablesTest, LinuxPathsHaveNoDriveAndNamesSplitAtTheLastDot) {
 
 TEST_F(FileVariablesTest, SizeKeepsTheLow32Bits) {
     ASSERT_EQ(Set("F", "/x/", Entry("big", (std::uint64_t{1} << 32) + 5, Now())),
-              engine::OUTCOME_DONE);
+              engine::Outcome::Done);
     EXPECT_EQ(Var("F.SIZE"), "5");
-    ASSERT_EQ(Set("F", "/x/", Entry("big", 0xFFFFFFFFu, Now())), engine::OUTCOME_DONE);
+    ASSERT_EQ(Set("F", "/x/", Entry("big", 0xFFFFFFFFu, Now())), engine::Outcome::Done);
     EXPECT_EQ(Var("F.SIZE"), "4294967295");
 }
 
@@ -106,7 +107,7 @@ TEST_F(FileVariablesTest, AgesAreTotalsInEveryZone) {
     for (const char* zone : {"UTC0", "IST-5:30", "EST5EDT,M3.2.0,M11.1.0", "NZST-12NZDT"}) {
         UseZone(zone);
         for (const AgeCase& c : cases) {
-            ASSERT_EQ(Set("F", "/x/", Entry("f", 0, Now() - c.secondsAgo)), engine::OUTCOME_DONE);
+            ASSERT_EQ(Set("F", "/x/", Entry("f", 0, Now() - c.secondsAgo)), engine::Outcome::Done);
             ExpectAges(c, zone);
         }
     }
@@ -115,7 +116,7 @@ TEST_F(FileVariablesTest, AgesAreTotalsInEveryZone) {
 TEST_F(FileVariablesTest, AFailedWriteIsFatalAndNamesTheVariable) {
     // An empty base name cannot be written: the first variable fails and the rest
     // are not attempted.
-    const int outcome = Set("", "/x/", Entry("f.txt", 1, Now()));
+    const auto outcome = Set("", "/x/", Entry("f.txt", 1, Now()));
     ExpectFatal(outcome, "Unable to set environment variable: \"\"");
     EXPECT_EQ(Var(".SIZE"), std::nullopt);
 }

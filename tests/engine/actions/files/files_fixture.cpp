@@ -2,14 +2,14 @@
 
 #include "support/fixed_clock.h"
 
-#include "engine/action_atom.h"
-#include "engine/event_poster.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/session/event_poster.h"
 #include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
 #include "platform/time/clock.h"
+#include "variables/variable_manager.h"
 
 #include <algorithm>
 #include <chrono>
@@ -53,13 +53,14 @@ void FilesTest::TearDown() {
     clock::SetTestClock(nullptr);
 }
 
-int FilesTest::Call(int (*handler)(engine::ActionContext&), const std::vector<std::string>& words) {
-    engine::actionAtom statement;
+engine::Outcome FilesTest::Call(engine::Outcome (*handler)(engine::ActionContext&),
+                                const std::vector<std::string>& words) {
+    engine::ActionStatement statement;
     std::string text;
     for (const std::string& word : words) {
         text += word + " ";
     }
-    statement.setText(text);
+    statement.SetText(text);
     statement.line = 1;
     engine::ActionContext context{session, nullptr, statement, job, words};
     return handler(context);
@@ -106,8 +107,8 @@ std::optional<std::string> FilesTest::Var(const std::string& name) {
     return vars::MainStore().Get(nullptr, name.c_str(), vars::ENV_TRANSIENT);
 }
 
-void FilesTest::ExpectFatal(int outcome, const std::string& message) {
-    EXPECT_EQ(outcome, engine::OUTCOME_FATAL);
+void FilesTest::ExpectFatal(engine::Outcome outcome, const std::string& message) {
+    EXPECT_EQ(outcome, engine::Outcome::Fatal);
     const std::vector<HostEvent> events = Events();
     const std::vector<std::string> lines = Lines(events);
     EXPECT_NE(std::find(lines.begin(), lines.end(), message), lines.end())
@@ -115,8 +116,8 @@ void FilesTest::ExpectFatal(int outcome, const std::string& message) {
     EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 1u);
 }
 
-void FilesTest::ExpectSoft(int outcome, const std::string& message) {
-    EXPECT_EQ(outcome, engine::OUTCOME_SOFT_FAILURE);
+void FilesTest::ExpectSoft(engine::Outcome outcome, const std::string& message) {
+    EXPECT_EQ(outcome, engine::Outcome::SoftFailure);
     EXPECT_EQ(LastError().value_or("(unset)"), message);
     EXPECT_TRUE(Lines(Events()).empty()) << "a soft failure prints nothing";
 }

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "engine/actions/action_context.h"
-#include "engine/engine_session.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
+#include "engine/session/engine_session.h"
 #include "support/host_events.h"
 #include "support/scratch.h"
 
@@ -34,7 +34,8 @@ protected:
     void TearDown() override;
 
     /// Calls a directive's handler with a hand-built statement of `job`; its outcome.
-    int Call(int (*handler)(engine::ActionContext&), const std::vector<std::string>& words);
+    engine::Outcome Call(engine::Outcome (*handler)(engine::ActionContext&),
+                         const std::vector<std::string>& words);
 
     const std::filesystem::path& Scratch() const { return dir_.Path(); }
     /// The full path of `name` in the scratch folder.
@@ -62,12 +63,12 @@ protected:
     }
 
     /// Expects a fatal failure: outcome 4, `message` printed, 2000/1003 posted.
-    void ExpectFatal(int outcome, const std::string& message);
+    void ExpectFatal(engine::Outcome outcome, const std::string& message);
     /// Expects a soft failure: outcome 1 with `message` in JR.LAST_ERROR, nothing
     /// printed.
-    void ExpectSoft(int outcome, const std::string& message);
+    void ExpectSoft(engine::Outcome outcome, const std::string& message);
 
-    EngineSession session;
+    engine::EngineSession session;
     engine::Job job{datetime::OleDate()};
 
 private:

@@ -14,7 +14,7 @@ namespace ob::test {
 namespace {
 
 using engine::DirectiveGetFile;
-using engine::OUTCOME_DONE;
+using engine::Outcome::Done;
 
 class GetFileTest : public FilesTest {
 protected:
@@ -40,7 +40,7 @@ protected:
 TEST_F(GetFileTest, NewestAndOldestSkipUnusableEntries) {
     MakeFiles();
     const std::string pattern = Path("in") + "/*.txt";
-    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", pattern, "F"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", pattern, "F"}), engine::Outcome::Done);
     EXPECT_EQ(Var("F"), Path("in/b.txt"));
     EXPECT_EQ(Var("F.FNAME"), "b");
     EXPECT_EQ(Var("F.EXT"), ".txt");
@@ -52,12 +52,12 @@ TEST_F(GetFileTest, NewestAndOldestSkipUnusableEntries) {
 
     // Any mode word other than -newest (in any case) chooses the oldest.
     for (const char* mode : {"-oldest", "-whatever"}) {
-        ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", mode, pattern, "G"}), OUTCOME_DONE);
+        ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", mode, pattern, "G"}), engine::Outcome::Done);
         EXPECT_EQ(Var("G"), Path("in/a.txt")) << mode;
         EXPECT_EQ(Var("G.SIZE"), "4");
         EXPECT_EQ(Var("G.AGE.MINUTES"), "50");
     }
-    ASSERT_EQ(Call(DirectiveGetFile, {"-GETFILE", "-NEWEST", pattern, "H"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-GETFILE", "-NEWEST", pattern, "H"}), engine::Outcome::Done);
     EXPECT_EQ(Var("H"), Path("in/b.txt"));
     EXPECT_TRUE(Events().empty());
 }
@@ -67,9 +67,11 @@ TEST_F(GetFileTest, FilesWrittenWithinOneSecondAreOrderedByTheirFullTime) {
     SetModified(WriteFile("in/first", "1"), Now() - 60, 100);
     SetModified(WriteFile("in/second", "2"), Now() - 60, 900000000);
     SetModified(WriteFile("in/third", "3"), Now() - 60, 500000000);
-    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", Path("in/*"), "F"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", Path("in/*"), "F"}),
+              engine::Outcome::Done);
     EXPECT_EQ(Var("F.FNAME"), "second");
-    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-oldest", Path("in/*"), "F"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-oldest", Path("in/*"), "F"}),
+              engine::Outcome::Done);
     EXPECT_EQ(Var("F.FNAME"), "first");
 }
 
@@ -82,9 +84,11 @@ TEST_F(GetFileTest, TiesGoToTheFirstForNewestAndTheLastForOldest) {
     }
     const std::vector<fs::FindData> order = fs::FindFiles(Path("in/*"));
     ASSERT_EQ(order.size(), 4u);
-    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", Path("in/*"), "F"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", Path("in/*"), "F"}),
+              engine::Outcome::Done);
     EXPECT_EQ(Var("F.FNAME"), order.front().name);
-    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-oldest", Path("in/*"), "F"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-oldest", Path("in/*"), "F"}),
+              engine::Outcome::Done);
     EXPECT_EQ(Var("F.FNAME"), order.back().name);
 }
 
@@ -103,7 +107,7 @@ TEST_F(GetFileTest, NoUsableEntryFailsSoftly) {
     };
     for (const Case& c : cases) {
         env::Remove("JR.LAST_ERROR");
-        const int outcome = Call(DirectiveGetFile, {"-getfile", "-oldest", Path(c.pattern), "F"});
+        const auto outcome = Call(DirectiveGetFile, {"-getfile", "-oldest", Path(c.pattern), "F"});
         ExpectSoft(outcome, "No files matching pattern.");
         EXPECT_EQ(Var("F"), std::nullopt) << c.why;
     }
@@ -120,7 +124,8 @@ TEST_F(GetFileTest, SizeOfAFileBeyond4GBKeepsTheLow32Bits) {
     const std::string big = WriteFile("big.bin", "");
     // A sparse file: no disk space is used.
     ASSERT_EQ(::truncate(big.c_str(), (off_t{1} << 32) + 9), 0);
-    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", Path("big.*"), "F"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-newest", Path("big.*"), "F"}),
+              engine::Outcome::Done);
     EXPECT_EQ(Var("F.SIZE"), "9");
 }
 
@@ -128,7 +133,8 @@ TEST_F(GetFileTest, AgesOfTheChosenFileInAZoneAheadOfUtc) {
     ::setenv("TZ", "IST-5:30", 1);
     ::tzset();
     SetModified(WriteFile("old.log", "x"), Now() - 5400);
-    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-oldest", Path("*.log"), "L"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(DirectiveGetFile, {"-getfile", "-oldest", Path("*.log"), "L"}),
+              engine::Outcome::Done);
     EXPECT_EQ(Var("L.AGE.SECONDS"), "5400");
     EXPECT_EQ(Var("L.AGE.MINUTES"), "90");
     EXPECT_EQ(Var("L.AGE.HOURS"), "1");

@@ -17,10 +17,10 @@ using SleepDirectiveTest = FilesTest;
 
 TEST_F(SleepDirectiveTest, RunsOutItsTime) {
     const auto started = Clock::now();
-    EXPECT_EQ(Call(engine::DirectiveSleep, {"-sleep", "120"}), engine::OUTCOME_DONE);
+    EXPECT_EQ(Call(engine::DirectiveSleep, {"-sleep", "120"}), engine::Outcome::Done);
     EXPECT_GE(Clock::now() - started, milliseconds(120));
     EXPECT_EQ(job.GetVariable("$RETURN"), std::nullopt);
-    EXPECT_EQ(Call(engine::DirectiveSleep, {"-sleep", "0"}), engine::OUTCOME_DONE);
+    EXPECT_EQ(Call(engine::DirectiveSleep, {"-sleep", "0"}), engine::Outcome::Done);
     EXPECT_TRUE(Events().empty());
 }
 
@@ -34,10 +34,10 @@ TEST_F(SleepDirectiveTest, AWakeUpFromAnotherThreadEndsItAsABreak) {
         session.wakeup.Pulse();
     });
     const auto started = Clock::now();
-    const int outcome = Call(engine::DirectiveSleep, {"-sleep", "60000"});
+    const auto outcome = Call(engine::DirectiveSleep, {"-sleep", "60000"});
     const auto elapsed = Clock::now() - started;
     waker.join();
-    EXPECT_EQ(outcome, engine::OUTCOME_RETURN);
+    EXPECT_EQ(outcome, engine::Outcome::Return);
     EXPECT_EQ(job.GetVariable("$RETURN"), "break");
     EXPECT_LT(elapsed, std::chrono::seconds(30));
 }
@@ -46,7 +46,7 @@ TEST_F(SleepDirectiveTest, AWakeUpBeforeTheSleepDoesNotEndIt) {
     // The event is reset when the sleep begins: an earlier signal is not seen.
     session.wakeup.Set();
     const auto started = Clock::now();
-    EXPECT_EQ(Call(engine::DirectiveSleep, {"-sleep", "60"}), engine::OUTCOME_DONE);
+    EXPECT_EQ(Call(engine::DirectiveSleep, {"-sleep", "60"}), engine::Outcome::Done);
     EXPECT_GE(Clock::now() - started, milliseconds(60));
     EXPECT_FALSE(session.wakeup.IsSet());
 }

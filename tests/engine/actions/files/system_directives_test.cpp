@@ -12,15 +12,16 @@
 namespace ob::test {
 namespace {
 
-using engine::OUTCOME_DONE;
+using engine::Outcome::Done;
 
 using SystemDirectiveTest = FilesTest;
 
 TEST_F(SystemDirectiveTest, LogAppendsOneLinePerStatement) {
     const std::string log = Path("job.log");
-    ASSERT_EQ(Call(engine::DirectiveLog, {"-log", log, "first", "line", "here"}), OUTCOME_DONE);
-    ASSERT_EQ(Call(engine::DirectiveLog, {"-log", log}), OUTCOME_DONE);
-    ASSERT_EQ(Call(engine::DirectiveLog, {"-LOG", log, "a b", "", "c"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(engine::DirectiveLog, {"-log", log, "first", "line", "here"}),
+              engine::Outcome::Done);
+    ASSERT_EQ(Call(engine::DirectiveLog, {"-log", log}), engine::Outcome::Done);
+    ASSERT_EQ(Call(engine::DirectiveLog, {"-LOG", log, "a b", "", "c"}), engine::Outcome::Done);
     EXPECT_EQ(ReadFile(log), "first line here\n\na b  c\n");
     EXPECT_TRUE(Events().empty());
 }
@@ -45,7 +46,7 @@ TEST_F(SystemDirectiveTest, LogWriteFailureIsNotReportedAsSuccess) {
 TEST_F(SystemDirectiveTest, LogFileJoinsItsWordsTruncatesAndTellsTheHost) {
     const std::string path = WriteFile("my run.log", "old text");
     ASSERT_EQ(Call(engine::DirectiveLogFile, {"-logfile", Path("my"), "run.log", ""}),
-              OUTCOME_DONE);
+              engine::Outcome::Done);
     EXPECT_EQ(ReadFile(path), "");
     EXPECT_EQ(session.logFile, path);
     const std::vector<HostEvent> events = Events();
@@ -56,7 +57,7 @@ TEST_F(SystemDirectiveTest, LogFileJoinsItsWordsTruncatesAndTellsTheHost) {
 
 TEST_F(SystemDirectiveTest, LogFileWithoutWordsUsesTheTemporaryDirectory) {
     const std::string path = WriteFile("obrenta.log", "from an earlier run");
-    ASSERT_EQ(Call(engine::DirectiveLogFile, {"-logfile"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(engine::DirectiveLogFile, {"-logfile"}), engine::Outcome::Done);
     EXPECT_EQ(session.logFile, path);
     EXPECT_EQ(ReadFile(path), "");
     const std::vector<HostEvent> events = Events();
@@ -67,10 +68,10 @@ TEST_F(SystemDirectiveTest, LogFileWithoutWordsUsesTheTemporaryDirectory) {
 TEST_F(SystemDirectiveTest, LogFileThatCannotBeOpenedIsFatalAndClearsThePath) {
     session.logFile = "/previous.log";
     const std::string path = Path("missing/run.log");
-    const int outcome = Call(engine::DirectiveLogFile, {"-logfile", path});
+    const auto outcome = Call(engine::DirectiveLogFile, {"-logfile", path});
     EXPECT_TRUE(session.logFile.empty());
     const std::vector<HostEvent> events = Events();
-    EXPECT_EQ(outcome, engine::OUTCOME_FATAL);
+    EXPECT_EQ(outcome, engine::Outcome::Fatal);
     const std::vector<std::string> lines = Lines(events);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "Unable to open logfile \"" + path + "\"");
@@ -95,17 +96,17 @@ TEST_F(SystemDirectiveTest, DatePrintsTheConvertedValue) {
         {{"-date"}, "Failed to parse: "},
     };
     for (const Case& c : cases) {
-        ASSERT_EQ(Call(engine::DirectiveDate, c.words), OUTCOME_DONE);
+        ASSERT_EQ(Call(engine::DirectiveDate, c.words), engine::Outcome::Done);
         EXPECT_EQ(Lines(Events()), std::vector<std::string>{c.line});
     }
 }
 
 TEST_F(SystemDirectiveTest, PathPrintsThePathVariable) {
     env::Set("PATH", "/opt/bin:/usr/bin");
-    ASSERT_EQ(Call(engine::DirectivePath, {"-path"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(engine::DirectivePath, {"-path"}), engine::Outcome::Done);
     EXPECT_EQ(Lines(Events()), std::vector<std::string>{"Result: /opt/bin:/usr/bin"});
     env::Remove("PATH");
-    ASSERT_EQ(Call(engine::DirectivePath, {"-path", "ignored"}), OUTCOME_DONE);
+    ASSERT_EQ(Call(engine::DirectivePath, {"-path", "ignored"}), engine::Outcome::Done);
     EXPECT_EQ(Lines(Events()), std::vector<std::string>{"Result: (null)"});
 }
 
@@ -121,7 +122,7 @@ TEST_F(SystemDirectiveTest, DebugCombinesOrClearsTheOutputLevel) {
     };
     for (const Case& c : cases) {
         env::Set("JR.OUTPUT_LEVEL", c.before);
-        ASSERT_EQ(Call(engine::DirectiveDebug, {"-debug", c.level}), OUTCOME_DONE);
+        ASSERT_EQ(Call(engine::DirectiveDebug, {"-debug", c.level}), engine::Outcome::Done);
         EXPECT_EQ(Var("JR.OUTPUT_LEVEL"), c.after) << c.before << " with " << c.level;
     }
     EXPECT_TRUE(Events().empty());
@@ -131,7 +132,7 @@ TEST_F(SystemDirectiveTest, DebugCombinesOrClearsTheOutputLevel) {
 
 TEST_F(SystemDirectiveTest, SpinBurnsTimeQuietly) {
     for (const char* count : {"0", "-5", "x", "3", "40"}) {
-        EXPECT_EQ(Call(engine::DirectiveSpin, {"-spin", count}), OUTCOME_DONE) << count;
+        EXPECT_EQ(Call(engine::DirectiveSpin, {"-spin", count}), engine::Outcome::Done) << count;
     }
     EXPECT_TRUE(Events().empty());
     ExpectFatal(Call(engine::DirectiveSpin, {"-spin"}), "You must supply a spin count.");
@@ -144,16 +145,16 @@ TEST_F(SystemDirectiveTest, BeepRingsOnlyATerminal) {
     const int savedErr = ::dup(STDERR_FILENO);
     ASSERT_GE(savedErr, 0);
     ASSERT_EQ(::dup2(pipeFds[1], STDERR_FILENO), STDERR_FILENO);
-    const int plain = Call(engine::DirectiveBeep, {"-beep"});
-    const int typed = Call(engine::DirectiveBeep, {"-beep", "48"});
+    const auto plain = Call(engine::DirectiveBeep, {"-beep"});
+    const auto typed = Call(engine::DirectiveBeep, {"-beep", "48"});
     ::dup2(savedErr, STDERR_FILENO);
     ::close(savedErr);
     ::close(pipeFds[1]);
     char byte = 0;
     EXPECT_EQ(::read(pipeFds[0], &byte, 1), 0) << "nothing was written to a pipe";
     ::close(pipeFds[0]);
-    EXPECT_EQ(plain, OUTCOME_DONE);
-    EXPECT_EQ(typed, OUTCOME_DONE);
+    EXPECT_EQ(plain, engine::Outcome::Done);
+    EXPECT_EQ(typed, engine::Outcome::Done);
     EXPECT_TRUE(Events().empty());
 }
 

@@ -1,9 +1,9 @@
 // The directives of flow control and variables that act once: -print, -set,
 // -onerror, -SetEvent/-ClearEvent, -CheckEvent and -test.
 
-#include "engine/variables/variable_manager.h"
 #include "flow_fixture.h"
 #include "platform/env/environment.h"
+#include "variables/variable_manager.h"
 
 namespace ob::test {
 namespace {
@@ -12,7 +12,7 @@ class FlowDirectives : public FlowTest {
 protected:
     // Loads a job "main" with the statements (one per line) and a handler job
     // "handler" that prints "handled"; runs main.
-    int RunMain(const std::string& statements, bool withHandler = false) {
+    engine::RunResult RunMain(const std::string& statements, bool withHandler = false) {
         Reset();
         Load("{\n-name handler\n-action -print handled\n}\n{\n-name main\n" +
              std::string(withHandler ? "-action -onerror handler\n" : "") + statements + "}\n");
@@ -33,7 +33,7 @@ TEST_F(FlowDirectives, PrintWritesEachWordFollowedByABlank) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.statement);
-        EXPECT_EQ(RunMain(std::string(c.statement) + "\n"), 0);
+        EXPECT_EQ(RunMain(std::string(c.statement) + "\n"), engine::RunResult::Continue);
         EXPECT_EQ(Lines(), (std::vector<std::string>{c.line}));
     }
 }
@@ -58,35 +58,36 @@ TEST_F(FlowDirectives, SetWritesProcessVariables) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.statement);
         env::Remove(c.name);
-        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n"), 0);
+        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n"),
+                  engine::RunResult::Continue);
         EXPECT_EQ(Var(c.name), c.value);
         EXPECT_EQ(Take().scriptErrors, 0u);
     }
 }
 
 TEST_F(FlowDirectives, SetPersistStoresTheValueAndEvalComesFirst) {
-    EXPECT_EQ(RunMain("-action -set -eval -persist OBT_STORED=2*3\n"), 0);
+    EXPECT_EQ(RunMain("-action -set -eval -persist OBT_STORED=2*3\n"), engine::RunResult::Continue);
     EXPECT_EQ(Var("OBT_STORED"), "6");
     env::Remove("OBT_STORED");
     EXPECT_EQ(vars::MainStore().Get(nullptr, "OBT_STORED", vars::ENV_PERSISTENT | vars::ENV_FORCE),
               "6");
 
     // Only without "-persist" the write stays in the environment.
-    EXPECT_EQ(RunMain("-action -set OBT_LIVE=1\n"), 0);
+    EXPECT_EQ(RunMain("-action -set OBT_LIVE=1\n"), engine::RunResult::Continue);
     env::Remove("OBT_LIVE");
     EXPECT_FALSE(vars::MainStore()
                      .Get(nullptr, "OBT_LIVE", vars::ENV_PERSISTENT | vars::ENV_FORCE)
                      .has_value());
 
     // "-persist" before "-eval" is not an option pair: "-eval" is the assignment.
-    EXPECT_EQ(RunMain("-action -set -persist -eval OBT_Q=1\n"), 0);
+    EXPECT_EQ(RunMain("-action -set -persist -eval OBT_Q=1\n"), engine::RunResult::Continue);
     EXPECT_EQ(Var("-eval"), "-eval");
     EXPECT_FALSE(Var("OBT_Q").has_value());
 }
 
 TEST_F(FlowDirectives, SetWithEmptyValueRemovesTheVariable) {
     env::Set("OBT_GONE", "here");
-    EXPECT_EQ(RunMain("-action -set OBT_GONE=\n"), 0);
+    EXPECT_EQ(RunMain("-action -set OBT_GONE=\n"), engine::RunResult::Continue);
     EXPECT_FALSE(Var("OBT_GONE").has_value());
 }
 
@@ -112,7 +113,8 @@ TEST_F(FlowDirectives, FatalFailuresOfSetAndOfTheEventDirectives) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.statement);
-        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n-action -print after\n"), 3);
+        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n-action -print after\n"),
+                  engine::RunResult::Abort);
         const Output out = Take();
         ASSERT_GE(out.lines.size(), 2u);
         EXPECT_EQ(out.lines[1], c.message);
@@ -122,9 +124,9 @@ TEST_F(FlowDirectives, FatalFailuresOfSetAndOfTheEventDirectives) {
 }
 
 TEST_F(FlowDirectives, SetEventAndClearEventWriteOneAndZero) {
-    EXPECT_EQ(RunMain("-action -SetEvent OBT_EV\n"), 0);
+    EXPECT_EQ(RunMain("-action -SetEvent OBT_EV\n"), engine::RunResult::Continue);
     EXPECT_EQ(Var("OBT_EV"), "1");
-    EXPECT_EQ(RunMain("-action -ClearEvent OBT_EV\n"), 0);
+    EXPECT_EQ(RunMain("-action -ClearEvent OBT_EV\n"), engine::RunResult::Continue);
     EXPECT_EQ(Var("OBT_EV"), "0");
 }
 
@@ -149,7 +151,7 @@ TEST_F(FlowDirectives, CheckEventFailsSoftlyWhenItsConditionIsMet) {
         env::Set("JR.LAST_ERROR", "earlier");
         const std::string statement =
             std::string("-action -CheckEvent ") + (c.except ? "-except " : "") + "OBT_EVENT\n";
-        EXPECT_EQ(RunMain(statement + "-action -print after\n", true), 0);
+        EXPECT_EQ(RunMain(statement + "-action -print after\n", true), engine::RunResult::Continue);
         const std::vector<std::string> expected =
             c.handled ? std::vector<std::string>{"handled ", "after "}
                       : std::vector<std::string>{"after "};
@@ -172,7 +174,7 @@ TEST_F(FlowDirectives, TestSelectsTheHandlerOnZero) {
         SCOPED_TRACE(c.statement);
         env::Set("JR.LAST_ERROR", "earlier");
         EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n-action -print after\n", true),
-                  0);
+                  engine::RunResult::Continue);
         const std::vector<std::string> expected =
             c.handled ? std::vector<std::string>{"handled ", "after "}
                       : std::vector<std::string>{"after "};
@@ -183,14 +185,16 @@ TEST_F(FlowDirectives, TestSelectsTheHandlerOnZero) {
 
 TEST_F(FlowDirectives, TestWithoutExpressionFailsSoftly) {
     env::Remove("OBT_NOT_SET");
-    EXPECT_EQ(RunMain("-action -test %OBT_NOT_SET%\n-action -print after\n", true), 0);
+    EXPECT_EQ(RunMain("-action -test %OBT_NOT_SET%\n-action -print after\n", true),
+              engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"handled ", "after "}));
     EXPECT_EQ(Var("JR.LAST_ERROR"), "Variable not set in -test. Exception raised.");
 }
 
 TEST_F(FlowDirectives, TestOfAnUnsetNameIsAnExpressionError) {
     env::Remove("UNSETNAME");
-    EXPECT_EQ(RunMain("-action -test UNSETNAME\n-action -print after\n", true), 3);
+    EXPECT_EQ(RunMain("-action -test UNSETNAME\n-action -print after\n", true),
+              engine::RunResult::Abort);
     const Output out = Take();
     ASSERT_GE(out.lines.size(), 2u);
     EXPECT_EQ(out.lines[1], "-test format error.");
@@ -200,7 +204,8 @@ TEST_F(FlowDirectives, TestOfAnUnsetNameIsAnExpressionError) {
 
 TEST_F(FlowDirectives, SoftFailureWithoutHandlerIsIgnoredButRecorded) {
     env::Remove("JR.LAST_ERROR");
-    EXPECT_EQ(RunMain("-action -raise\n-action -test 0\n-action -print after\n"), 0);
+    EXPECT_EQ(RunMain("-action -raise\n-action -test 0\n-action -print after\n"),
+              engine::RunResult::Continue);
     const Output out = Take();
     EXPECT_EQ(out.lines, (std::vector<std::string>{"after "}));
     EXPECT_EQ(out.scriptErrors, 0u);

@@ -3,18 +3,18 @@
 #include "support/fixed_clock.h"
 #include "support/run_queued_job.h"
 
-#include "engine/action_atom.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/event_poster.h"
-#include "engine/job_loader.h"
-#include "engine/session_jobs.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/loading/job_loader.h"
+#include "engine/session/event_poster.h"
 #include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
 #include "platform/time/clock.h"
 #include "platform/time/ole_date.h"
+#include "variables/variable_manager.h"
 
 #include <chrono>
 #include <ctime>
@@ -55,7 +55,7 @@ engine::Job* FlowTest::Find(const std::string& pattern) {
     return engine::FindJobByName(session, pattern);
 }
 
-int FlowTest::Run(const std::string& pattern) {
+engine::RunResult FlowTest::Run(const std::string& pattern) {
     return test::RunQueuedJob(session, pattern);
 }
 
@@ -69,14 +69,14 @@ void FlowTest::Reset() {
     Take();
 }
 
-int FlowTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-                   const std::vector<std::string>& words) {
-    engine::actionAtom statement;
+engine::Outcome FlowTest::Call(engine::Outcome (*handler)(engine::ActionContext&), engine::Job& job,
+                               const std::vector<std::string>& words) {
+    engine::ActionStatement statement;
     std::string text;
     for (const std::string& word : words) {
         text += word + " ";
     }
-    statement.setText(text);
+    statement.SetText(text);
     statement.line = 1;
     engine::ActionContext context{session, nullptr, statement, job, words};
     return handler(context);

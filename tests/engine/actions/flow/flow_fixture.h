@@ -6,8 +6,8 @@
 #pragma once
 
 #include "engine/actions/action_context.h"
-#include "engine/engine_session.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
+#include "engine/session/engine_session.h"
 #include "support/host_events.h"
 #include "support/scratch.h"
 
@@ -40,12 +40,12 @@ protected:
     engine::Job* Find(const std::string& pattern);
     /// Runs the job in place as the scheduler does when it fires (run and run
     /// control); its run result, -1 when no job matches.
-    int Run(const std::string& pattern);
+    engine::RunResult Run(const std::string& pattern);
     /// Empties the queue and clears the session flags, for table-driven tests.
     void Reset();
     /// Calls a directive's handler directly with a statement of `job` made of `words`.
-    int Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-             const std::vector<std::string>& words);
+    engine::Outcome Call(engine::Outcome (*handler)(engine::ActionContext&), engine::Job& job,
+                         const std::vector<std::string>& words);
 
     /// Takes every event posted so far off the host queue.
     Output Take();
@@ -60,7 +60,7 @@ protected:
 
     const ScratchDir& Scratch() const { return dir_; }
 
-    EngineSession session;
+    engine::EngineSession session;
 
 private:
     ScratchDir dir_;

@@ -1,12 +1,14 @@
 // A job's run and its run control: trigger and stop lines, removal, the run
 // results' reactions, and jobs that run themselves in place.
 
-#include "engine/action_atom.h"
-#include "engine/engine_session.h"
-#include "engine/job_loader.h"
-#include "engine/job_run.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/loading/job_loader.h"
+#include "engine/scheduling/job_run.h"
+#include "engine/session/engine_session.h"
 #include "flow_fixture.h"
 #include "platform/env/environment.h"
+
+#include <type_traits>
 
 namespace ob::test {
 namespace {
@@ -48,35 +50,75 @@ TEST_F(JobRun, BareStopRemovesTheJobAfterItsRunWithItsTriggerLine) {
         ASSERT_TRUE(
             engine::LoadJobScript(session, path.c_str(), c.internal ? engine::LOAD_INTERNAL : 0));
         Take();
-        EXPECT_EQ(Run("once"), 0);
+        EXPECT_EQ(Run("once"), engine::RunResult::Continue);
         EXPECT_EQ(Lines(), c.lines);
         EXPECT_EQ(QueueSize(), 0u);
     }
 }
 
+// The results are types of their own: an outcome handed where a run result or a
+// step result is expected does not compile, nor does a bare number.
+static_assert(!std::is_convertible_v<engine::Outcome, engine::RunResult>);
+static_assert(!std::is_convertible_v<engine::RunResult, engine::Outcome>);
+static_assert(!std::is_convertible_v<int, engine::RunResult>);
+static_assert(!std::is_invocable_v<decltype(&engine::RunControl), engine::EngineSession&,
+                                   engine::Job&, engine::Outcome>);
+static_assert(std::is_invocable_r_v<engine::StepResult, decltype(&engine::RunControl),
+                                    engine::EngineSession&, engine::Job&, engine::RunResult>);
+
 TEST_F(JobRun, RunControlReactsToEachRunResult) {
     struct Case {
-        int runResult;
+        engine::RunResult runResult;
         bool expired;
         bool clearing;
-        int step;
+        engine::StepResult step;
         std::vector<std::string> lines;
         bool staysQueued;
     };
     const std::string trigger = "Trigger:job: " + NowLong() + ".";
     const Case cases[] = {
-        {0, false, false, 0, {}, true},
-        {1, false, false, 2, {"[Breaking]"}, true},
-        {2, false, false, 2, {"[Stopping]", trigger, "--Stop triggered, removing job."}, false},
-        {3, false, false, 1, {"[Aborting]", "Abort called."}, true},
-        {4, false, false, 2, {"[Job deleted. Synchronizing.]"}, true},
-        {0, true, false, 2, {"[Removing expired job.]"}, false},
-        {3, true, false, 2, {"[Removing expired job.]"}, false},
-        {1, false, true, 1, {}, true},
+        {engine::RunResult::Continue, false, false, engine::StepResult::Next, {}, true},
+        {engine::RunResult::Break,
+         false,
+         false,
+         engine::StepResult::NextAfterRemoval,
+         {"[Breaking]"},
+         true},
+        {engine::RunResult::Stop,
+         false,
+         false,
+         engine::StepResult::NextAfterRemoval,
+         {"[Stopping]", trigger, "--Stop triggered, removing job."},
+         false},
+        {engine::RunResult::Abort,
+         false,
+         false,
+         engine::StepResult::EndPass,
+         {"[Aborting]", "Abort called."},
+         true},
+        {engine::RunResult::JobDeleted,
+         false,
+         false,
+         engine::StepResult::NextAfterRemoval,
+         {"[Job deleted. Synchronizing.]"},
+         true},
+        {engine::RunResult::Continue,
+         true,
+         false,
+         engine::StepResult::NextAfterRemoval,
+         {"[Removing expired job.]"},
+         false},
+        {engine::RunResult::Abort,
+         true,
+         false,
+         engine::StepResult::NextAfterRemoval,
+         {"[Removing expired job.]"},
+         false},
+        {engine::RunResult::Break, false, true, engine::StepResult::EndPass, {}, true},
     };
     SetOutputLevel("4");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.runResult);
+        SCOPED_TRACE(static_cast<int>(c.runResult));
         Reset();
         Load("{\n-name job\n-action -print x\n}\n");
         Job* job = Find("job");
@@ -90,7 +132,7 @@ TEST_F(JobRun, RunControlReactsToEachRunResult) {
         EXPECT_EQ(Lines(), c.lines);
         EXPECT_EQ(QueueSize(), c.staysQueued ? 1u : 0u);
         EXPECT_EQ((session.flags.load() & SF_CLEAR_QUEUE) != 0,
-                  (c.runResult == 3 && !c.expired) || c.clearing);
+                  (c.runResult == engine::RunResult::Abort && !c.expired) || c.clearing);
     }
 }
 
@@ -98,20 +140,20 @@ TEST_F(JobRun, RunSkipsDoneStatementsCountsItselfAndLeavesTheStackEmpty) {
     Load("{\n-name job\n-action -print one\n-action -print two\n-action -print three\n}\n");
     Job* job = Find("job");
     job->Statements()[2]->flags |= engine::STF_DONE;
-    EXPECT_EQ(engine::RunJob(session, nullptr, *job), 0);
+    EXPECT_EQ(engine::RunJob(session, nullptr, *job), engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"one ", "three "}));
     EXPECT_EQ(job->Env().timesCalled, 1u);
     EXPECT_TRUE(session.runningJobs.empty());
 
     session.flags.fetch_or(SF_CLEAR_QUEUE);
-    EXPECT_EQ(engine::RunJob(session, nullptr, *job), 0);
+    EXPECT_EQ(engine::RunJob(session, nullptr, *job), engine::RunResult::Continue);
     EXPECT_TRUE(Lines().empty()) << "nothing runs while the queue is being cleared";
 }
 
 TEST_F(JobRun, CalledJobIsStoppedByItsOwnStopStatementAndTheCallerGoesOn) {
     Load("{\n-name sub\n-stop\n-action -print in sub\n}\n"
          "{\n-name main\n-action -call sub\n-action -print after\n}\n");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"in sub ", "Trigger:sub: " + NowLong() + ".",
                                                  "--Stop triggered, removing job.", "after "}));
     EXPECT_EQ(Find("sub"), nullptr);
@@ -126,7 +168,7 @@ TEST_F(JobRun, JobThatStopsInsideItsOwnRunLeavesOnlyWhenItsOutermostRunEnds) {
     Load("{\n-name rec\n-action -set -eval OBT_DEPTH=%OBT_DEPTH%+1\n"
          "-action -if %OBT_DEPTH%<3 rec\n-action -print level %OBT_DEPTH%\n"
          "-action -return stop\n}\n");
-    EXPECT_EQ(Run("rec"), 2);
+    EXPECT_EQ(Run("rec"), engine::RunResult::Stop);
     EXPECT_EQ(Lines(), (std::vector<std::string>{
                            "level 3 ",
                            "[Stopping]",

@@ -26,7 +26,7 @@ protected:
                "{\n-name breaker\n-action -return break\n}\n"
                "{\n-name aborter\n-action -return abort\n}\n";
     }
-    int RunMain(const std::string& statements) {
+    engine::RunResult RunMain(const std::string& statements) {
         Reset();
         Load(TargetJobs() + "{\n-name main\n" + statements + "}\n");
         return Run("main");
@@ -63,7 +63,8 @@ TEST_F(LoopDirectives, IfRunsTheJobThatTheValueSelects) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.statement);
         env::Set("OBT_N", c.value);
-        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n-action -print after\n"), 0);
+        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n-action -print after\n"),
+                  engine::RunResult::Continue);
         EXPECT_EQ(Lines(), c.lines);
     }
 }
@@ -71,13 +72,13 @@ TEST_F(LoopDirectives, IfRunsTheJobThatTheValueSelects) {
 TEST_F(LoopDirectives, IfHandsANonZeroRunResultToItsCaller) {
     struct Case {
         const char* target;
-        int result;
+        engine::RunResult result;
         const char* returnValue;
     };
     const Case cases[] = {
-        {"stopper", 2, "stop"},
-        {"breaker", 1, "break"},
-        {"aborter", 3, "abort"},
+        {"stopper", engine::RunResult::Stop, "stop"},
+        {"breaker", engine::RunResult::Break, "break"},
+        {"aborter", engine::RunResult::Abort, "abort"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
@@ -85,7 +86,7 @@ TEST_F(LoopDirectives, IfHandsANonZeroRunResultToItsCaller) {
                   c.result);
         const auto lines = Lines();
         EXPECT_EQ(std::count(lines.begin(), lines.end(), "after "), 0);
-        if (c.result != 2) { // a stopped main has left the queue
+        if (c.result != engine::RunResult::Stop) { // a stopped main has left the queue
             EXPECT_EQ(ReturnOfMain(), c.returnValue);
         }
     }
@@ -108,7 +109,8 @@ TEST_F(LoopDirectives, IfAndWhileReportTheirFormatErrors) {
     env::Remove("OBT_UNSET_NAME");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.statement);
-        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n-action -print after\n"), 3);
+        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n-action -print after\n"),
+                  engine::RunResult::Abort);
         const Output out = Take();
         ASSERT_GE(out.lines.size(), 2u);
         EXPECT_EQ(out.lines[1], c.message);
@@ -123,20 +125,21 @@ TEST_F(LoopDirectives, WhileRunsItsJobUntilTheValueIsZero) {
          "OBT_COUNT=%OBT_COUNT%+1\n}\n"
          "{\n-name main\n-action -set OBT_COUNT=0\n-action -while %OBT_COUNT%<3 body\n"
          "-action -print done %OBT_COUNT%\n}\n");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"round 0 ", "round 1 ", "round 2 ", "done 3 "}));
 
-    EXPECT_EQ(Run("main"), 0) << "a zero value at once runs nothing";
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue) << "a zero value at once runs nothing";
     Load("{\n-name never\n-action -while 0 body\n}\n");
-    EXPECT_EQ(Run("never"), 0);
+    EXPECT_EQ(Run("never"), engine::RunResult::Continue);
 }
 
 TEST_F(LoopDirectives, WhileEndsWhenItsJobEndsWithANonZeroResult) {
-    EXPECT_EQ(RunMain("-action -while 1 stopper\n-action -print after\n"), 2);
+    EXPECT_EQ(RunMain("-action -while 1 stopper\n-action -print after\n"), engine::RunResult::Stop);
     auto lines = Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "stopping "), 1) << "one round only";
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "after "), 0);
-    EXPECT_EQ(RunMain("-action -while 1 breaker\n-action -print after\n"), 1);
+    EXPECT_EQ(RunMain("-action -while 1 breaker\n-action -print after\n"),
+              engine::RunResult::Break);
     EXPECT_EQ(ReturnOfMain(), "break");
 }
 
@@ -147,9 +150,9 @@ TEST_F(LoopDirectives, WhileWithoutItsJobPrintsTheLabelEachRoundUntilBreak) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         session.breakEvent.Set();
     });
-    const int result = Run("main");
+    const auto result = Run("main");
     breaker.join();
-    EXPECT_EQ(result, 1);
+    EXPECT_EQ(result, engine::RunResult::Break);
     EXPECT_EQ(ReturnOfMain(), "break");
     const auto lines = Lines();
     ASSERT_GE(lines.size(), 2u) << "the label message comes once per round";
@@ -162,12 +165,13 @@ TEST_F(LoopDirectives, WhileAndForeachStopAtTheBreakEvent) {
     const std::string dir = MakeFiles();
     Load(TargetJobs() + "{\n-name main\n}\n");
     session.breakEvent.Set();
-    EXPECT_EQ(Call(engine::DirectiveWhile, *Find("main"), {"-while", "1", "big"}), 3);
+    EXPECT_EQ(Call(engine::DirectiveWhile, *Find("main"), {"-while", "1", "big"}),
+              engine::Outcome::Return);
     EXPECT_EQ(ReturnOfMain(), "break");
     Find("main")->SetVariable("$RETURN=continue");
     EXPECT_EQ(Call(engine::DirectiveForeach, *Find("main"),
                    {"-foreach", "-file", dir + "/*.txt", "OBT_F", "big"}),
-              3);
+              engine::Outcome::Return);
     EXPECT_EQ(ReturnOfMain(), "break");
     EXPECT_TRUE(Lines().empty()) << "no job ran";
 }
@@ -178,7 +182,7 @@ TEST_F(LoopDirectives, ForeachRunsItsJobForEachPlainFile) {
     Load("{\n-name each\n-action -print %OBT_F% %OBT_F.FNAME% %OBT_F.EXT%\n}\n"
          "{\n-name main\n-action -foreach -file " +
          dir + "/*.txt OBT_F each\n-action -print done\n}\n");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     auto lines = Lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines.back(), "done ");
@@ -195,7 +199,7 @@ TEST_F(LoopDirectives, ForeachWithoutUsableFilesFailsSoftly) {
         env::Set("JR.LAST_ERROR", "earlier");
         EXPECT_EQ(RunMain("-action -onerror small\n-action -foreach -file " + pattern +
                           " OBT_F big\n-action -print after\n"),
-                  0);
+                  engine::RunResult::Continue);
         EXPECT_EQ(Lines(), (std::vector<std::string>{"small ", "after "}));
         EXPECT_EQ(Var("JR.LAST_ERROR"), "No files matching pattern.");
     }
@@ -205,11 +209,12 @@ TEST_F(LoopDirectives, ForeachGoesOnWhenItsJobIsMissingAndStopsWhenItStops) {
     const std::string dir = MakeFiles();
     EXPECT_EQ(
         RunMain("-action -foreach -file " + dir + "/*.txt OBT_F nosuch\n-action -print after\n"),
-        0);
+        engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"Label not found: \"nosuch\"",
                                                  "Label not found: \"nosuch\"", "after "}));
 
-    EXPECT_EQ(RunMain("-action -foreach -file " + dir + "/*.txt OBT_F stopper\n"), 2);
+    EXPECT_EQ(RunMain("-action -foreach -file " + dir + "/*.txt OBT_F stopper\n"),
+              engine::RunResult::Stop);
     const auto lines = Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "stopping "), 1) << "one entry only";
 }
@@ -226,7 +231,7 @@ TEST_F(LoopDirectives, ForeachFormatErrorsAreFatal) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.statement);
-        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n"), 3);
+        EXPECT_EQ(RunMain(std::string("-action ") + c.statement + "\n"), engine::RunResult::Abort);
         const Output out = Take();
         ASSERT_GE(out.lines.size(), 2u);
         EXPECT_EQ(out.lines[1], c.message);

@@ -1,9 +1,9 @@
 // The statement executor: outcomes and control variables, the fatal-error report,
 // the break event, calls and returns through real jobs, and the depth limit.
 
-#include "engine/action_atom.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/core_dump.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/loading/core_dump.h"
 #include "flow_fixture.h"
 #include "platform/env/environment.h"
 
@@ -21,21 +21,21 @@ class StatementExecutor : public FlowTest {};
 // A statement between two prints: the run result, and whether the job went on.
 struct ControlCase {
     const char* statement;
-    int result;
+    engine::RunResult result;
     bool goesOn;
 };
 
 TEST_F(StatementExecutor, ControlWordsTurnOutcomesIntoRunResults) {
     const ControlCase cases[] = {
-        {"-meta anything at all", 0, true},
-        {"-call", 0, true},
-        {"-return", 0, true},
-        {"-call continue", 0, true},
-        {"-return break", 1, false},
-        {"-return STOP", 2, false},
-        {"-return Abort", 3, false},
-        {"-call break", 1, false},
-        {"-raise", 0, true}, // no handler: soft failures are ignored
+        {"-meta anything at all", engine::RunResult::Continue, true},
+        {"-call", engine::RunResult::Continue, true},
+        {"-return", engine::RunResult::Continue, true},
+        {"-call continue", engine::RunResult::Continue, true},
+        {"-return break", engine::RunResult::Break, false},
+        {"-return STOP", engine::RunResult::Stop, false},
+        {"-return Abort", engine::RunResult::Abort, false},
+        {"-call break", engine::RunResult::Break, false},
+        {"-raise", engine::RunResult::Continue, true}, // no handler: soft failures are ignored
     };
     for (const ControlCase& c : cases) {
         SCOPED_TRACE(c.statement);
@@ -53,13 +53,13 @@ TEST_F(StatementExecutor, ControlWordsTurnOutcomesIntoRunResults) {
 TEST_F(StatementExecutor, ReturnWithoutValueSetsContinue) {
     Load("{\n-name main\n-action -return\n}\n");
     Find("main")->SetVariable("$RETURN=stop");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     EXPECT_EQ(Find("main")->GetVariable("$RETURN"), "continue");
 }
 
 TEST_F(StatementExecutor, ControlValuesAreTrimmedBeforeTheyAreCompared) {
     Load("{\n-name main\n-action -return \"  stop\t\"\n-action -print after\n}\n");
-    EXPECT_EQ(Run("main"), 2);
+    EXPECT_EQ(Run("main"), engine::RunResult::Stop);
     const auto lines = Lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "after "), 0) << "stopped before its print";
 }
@@ -67,7 +67,7 @@ TEST_F(StatementExecutor, ControlValuesAreTrimmedBeforeTheyAreCompared) {
 TEST_F(StatementExecutor, OnErrorHandlerRunsAndTheJobGoesOnAfterTheRaise) {
     Load("{\n-name errjob\n-action -print handled %JR.LAST_ERROR%\n}\n"
          "{\n-name main\n-action -onerror errjob\n-action -raise\n-action -print after\n}\n");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"handled User raised exception. ", "after "}));
     EXPECT_EQ(Find("main")->GetVariable("$ONERROR"), "errjob");
     EXPECT_EQ(Var("JR.LAST_ERROR"), "User raised exception.");
@@ -77,15 +77,15 @@ TEST_F(StatementExecutor, HandlerStaysInForceAcrossRunsAndItsResultIsTheStatemen
     Load("{\n-name errjob\n-action -print handler\n-action -return break\n}\n"
          "{\n-name main\n-action -raise\n-action -print after\n}\n");
     Find("main")->SetVariable("$ONERROR=errjob");
-    EXPECT_EQ(Run("main"), 1) << "the handler's break ends the caller's run";
+    EXPECT_EQ(Run("main"), engine::RunResult::Break) << "the handler's break ends the caller's run";
     EXPECT_EQ(Lines(), (std::vector<std::string>{"handler "}));
-    EXPECT_EQ(Run("main"), 1) << "a handler set once stays until replaced";
+    EXPECT_EQ(Run("main"), engine::RunResult::Break) << "a handler set once stays until replaced";
 }
 
 TEST_F(StatementExecutor, ControlValueNamingNoJobPrintsTheLabelAndAborts) {
     SetOutputLevel("4");
     Load("{\n-name main\n-action -onerror nosuchjob\n-action -raise\n-action -print after\n}\n");
-    EXPECT_EQ(Run("main"), 3);
+    EXPECT_EQ(Run("main"), engine::RunResult::Abort);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"Label not found: \"nosuchjob\"", "[Aborting]",
                                                  "Abort called."}));
     EXPECT_NE(session.flags.load() & SF_CLEAR_QUEUE, 0u);
@@ -97,7 +97,7 @@ TEST_F(StatementExecutor, FatalFailureReportsAbortsAndDumpsTheQueue) {
                                   "-action -print after\n}\n");
     const std::string core = engine::CoreDumpPath();
     ASSERT_FALSE(core.empty());
-    EXPECT_EQ(Run("main"), 3);
+    EXPECT_EQ(Run("main"), engine::RunResult::Abort);
     const Output out = Take();
     EXPECT_EQ(out.lines, (std::vector<std::string>{
                              "before ",
@@ -125,13 +125,13 @@ TEST_F(StatementExecutor, RuntimeVariableDecidesWhatAFatalFailureDoes) {
     Load("{\n-name recover\n-action -print recovering\n}\n"
          "{\n-name main\n-action -bogus\n-action -print after\n}\n");
     Find("main")->SetVariable("$RUNTIME=continue");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     Output out = Take();
     EXPECT_EQ(out.lines.back(), "after ");
     EXPECT_EQ(out.scriptErrors, 1u) << "the failure is still reported";
 
     Find("main")->SetVariable("$RUNTIME=recover");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     out = Take();
     ASSERT_EQ(out.lines.size(), 4u);
     EXPECT_EQ(out.lines[1], "Unknown -action directive \"-bogus\"");
@@ -155,7 +155,7 @@ TEST_F(StatementExecutor, UnknownWordsAndScriptStatementsFailFatally) {
         SCOPED_TRACE(c.statement);
         Reset();
         Load(std::string("{\n-name main\n") + c.statement + "\n-action -print after\n}\n");
-        EXPECT_EQ(Run("main"), 3);
+        EXPECT_EQ(Run("main"), engine::RunResult::Abort);
         const Output out = Take();
         ASSERT_GE(out.lines.size(), 2u);
         EXPECT_EQ(out.lines[1], c.message);
@@ -167,7 +167,7 @@ TEST_F(StatementExecutor, StatementThatExpandsToNothingIsAnUnknownDirective) {
     env::Set("OBT_LATER", "-print");
     Load("{\n-name main\n-action %OBT_LATER%\n}\n");
     env::Remove("OBT_LATER");
-    EXPECT_EQ(Run("main"), 3);
+    EXPECT_EQ(Run("main"), engine::RunResult::Abort);
     const auto lines = Lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1], "Unknown -action directive \"\"");
@@ -176,7 +176,7 @@ TEST_F(StatementExecutor, StatementThatExpandsToNothingIsAnUnknownDirective) {
 TEST_F(StatementExecutor, DirectiveNamesCompareWithoutRegardToCase) {
     Load("{\n-name main\n-action -PRINT one\n-action -sEt OBT_CASE=2\n"
          "-action -setevent OBT_CASE_EVENT\n}\n");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"one "}));
     EXPECT_EQ(Var("OBT_CASE"), "2");
     EXPECT_EQ(Var("OBT_CASE_EVENT"), "1");
@@ -186,22 +186,22 @@ TEST_F(StatementExecutor, StatementReachedAfterBreakOnlySetsReturn) {
     SetOutputLevel("4");
     Load("{\n-name main\n-action -print one\n-action -print two\n}\n");
     Job* main = Find("main");
-    auto* first = static_cast<engine::actionAtom*>(main->Statements()[1].get());
+    auto* first = static_cast<engine::ActionStatement*>(main->Statements()[1].get());
     first->comment = "a notice";
     session.breakEvent.Set();
-    EXPECT_EQ(Run("main"), 1);
+    EXPECT_EQ(Run("main"), engine::RunResult::Break);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"[Breaking]"})) << "not even the comment";
     EXPECT_EQ(main->GetVariable("$RETURN"), "break");
 
     session.breakEvent.ResetEvent();
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"a notice", "one ", "two "}));
 }
 
 TEST_F(StatementExecutor, InertStatementOnlyPrintsItsComment) {
     // The obsolete increment becomes inert with a notice when its job is completed.
     Load("{\n-name main\n-action -inc 0 0 1 30\n-action -print after\n}\n");
-    EXPECT_EQ(Run("main"), 0);
+    EXPECT_EQ(Run("main"), engine::RunResult::Continue);
     const auto lines = Lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find("Warning: Using obsolete syntax: -action -inc"), std::string::npos);
@@ -215,7 +215,7 @@ TEST_F(StatementExecutor, CalledJobThatStopsStopsItsCallerToo) {
          "-action -print unreached\n}\n"
          "{\n-name main\n-action -call sub_ok\n-action -print between\n"
          "-action -call sub_stop\n-action -print unreached\n}\n");
-    EXPECT_EQ(Run("main"), 2);
+    EXPECT_EQ(Run("main"), engine::RunResult::Stop);
     const std::string trigger = ": " + NowLong() + ".";
     EXPECT_EQ(Lines(), (std::vector<std::string>{
                            "in ok ",
@@ -237,7 +237,7 @@ TEST_F(StatementExecutor, JobNamesArePatternsMatchedAnywhere) {
     Load("{\n-name alpha_job\n-action -print alpha\n}\n"
          "{\n-name beta_job\n-action -print beta\n}\n"
          "{\n-name main\n-action -call job\n-action -call ^bet\n-action -call a_j.b$\n}\n");
-    EXPECT_EQ(Run("^main$"), 0);
+    EXPECT_EQ(Run("^main$"), engine::RunResult::Continue);
     EXPECT_EQ(Lines(), (std::vector<std::string>{"alpha ", "beta ", "alpha "}));
 }
 
@@ -245,7 +245,7 @@ TEST_F(StatementExecutor, JobCallingItselfEndsAtTheDepthLimit) {
     SetOutputLevel("1");
     Load("{\n-name self\n-action -print level\n-action -call self\n-action -print unwound\n}\n");
     Job* self = Find("self");
-    EXPECT_EQ(Run("self"), 3);
+    EXPECT_EQ(Run("self"), engine::RunResult::Abort);
     const Output out = Take();
     EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "level "), engine::kMaxRunDepth);
     EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "unwound "), 0);
@@ -261,7 +261,7 @@ TEST_F(StatementExecutor, JobCallingItselfEndsAtTheDepthLimit) {
 TEST_F(StatementExecutor, DepthLimitHonoursAControlWordInRuntime) {
     Load("{\n-name self\n-action -call self\n-action -print unwound\n}\n");
     Find("self")->SetVariable("$RUNTIME=continue");
-    EXPECT_EQ(Run("self"), 0);
+    EXPECT_EQ(Run("self"), engine::RunResult::Continue);
     const Output out = Take();
     EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "unwound "), engine::kMaxRunDepth);
     EXPECT_EQ(out.scriptErrors, 1u);
@@ -270,7 +270,7 @@ TEST_F(StatementExecutor, DepthLimitHonoursAControlWordInRuntime) {
     Reset();
     Load("{\n-name self\n-action -call self\n-action -print unwound\n}\n");
     Find("self")->SetVariable("$RUNTIME=self");
-    EXPECT_EQ(Run("self"), 3);
+    EXPECT_EQ(Run("self"), engine::RunResult::Abort);
     EXPECT_EQ(Take().scriptErrors, 1u);
 }
 
@@ -278,7 +278,7 @@ TEST_F(StatementExecutor, TooManyQuotedSeparatorsFailFatally) {
     // Expanded at run time only: the loader splits the same text when it loads.
     Load("{\n-name main\n-action -print \"%OBT_BLANKS%\"\n-action -print after\n}\n");
     env::Set("OBT_BLANKS", std::string(9000, ' '));
-    EXPECT_EQ(Run("main"), 3);
+    EXPECT_EQ(Run("main"), engine::RunResult::Abort);
     const auto lines = Lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1], "Too many quoted separators in statement.");

@@ -29,7 +29,7 @@ TEST_F(HostDirectiveTest, HideShowAndEveryProxyCommandPostTheirEventAndGoOn) {
                                         "\t-action -SHOW\n"
                                         "\t-action -print end\n"
                                         "}\n"));
-    EXPECT_EQ(Run("events"), 0);
+    EXPECT_EQ(Run("events"), engine::RunResult::Continue);
     const auto events = Events();
     EXPECT_EQ(ActionCodes(events),
               (Codes{2002, 2003, 2008, 2009, 2014, 2015, 2011, 2013, 2012, 2012, 2003}));
@@ -54,7 +54,7 @@ TEST_F(HostDirectiveTest, ProxyLoadSendsTheWholeFileWithTextModeLineEnds) {
                                            "/proxy   input.txt\n"
                                            "\t-action -print after\n"
                                            "}\n"));
-    EXPECT_EQ(Run("proxyload"), 0);
+    EXPECT_EQ(Run("proxyload"), engine::RunResult::Continue);
     const auto events = Events();
     ASSERT_EQ(ActionCodes(events), Codes{2010});
     const auto text = std::find_if(events.begin(), events.end(),
@@ -69,7 +69,7 @@ TEST_F(HostDirectiveTest, ProxyLoadSendsTheWholeFileWithTextModeLineEnds) {
 TEST_F(HostDirectiveTest, ProxyLoadOfAnEmptyFileSendsAnEmptyText) {
     const std::string path = WriteFile("empty.txt", "");
     engine::Job job(datetime::OleDate::Now());
-    EXPECT_EQ(Call(engine::DirectiveProxy, job, {"-proxy", "-LOAD", path}), engine::OUTCOME_DONE);
+    EXPECT_EQ(Call(engine::DirectiveProxy, job, {"-proxy", "-LOAD", path}), engine::Outcome::Done);
     const auto events = Events();
     ASSERT_EQ(ActionCodes(events), Codes{2010});
     EXPECT_EQ(events[0].text, "");
@@ -93,7 +93,7 @@ TEST_F(HostDirectiveTest, ProxyFailuresAreFatalWithTheirMessage) {
     };
     for (const Case& c : cases) {
         engine::Job job(datetime::OleDate::Now());
-        EXPECT_EQ(Call(engine::DirectiveProxy, job, c.words), engine::OUTCOME_FATAL) << c.message;
+        EXPECT_EQ(Call(engine::DirectiveProxy, job, c.words), engine::Outcome::Fatal) << c.message;
         const auto events = Events();
         EXPECT_TRUE(HasLine(Lines(events), c.message)) << c.message;
         EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 1u) << c.message;
@@ -108,7 +108,7 @@ TEST_F(HostDirectiveTest, QuitPostsItsEventAndAbortsTheRunWithoutAFatalReport) {
                                       "\t-action -quit\n"
                                       "\t-action -print after\n"
                                       "}\n"));
-    EXPECT_EQ(Run("quitter"), 3) << "an unset $RUNTIME aborts";
+    EXPECT_EQ(Run("quitter"), engine::RunResult::Abort) << "an unset $RUNTIME aborts";
     const auto events = Events();
     EXPECT_EQ(Count(events, OB_EV_QUIT), 1u);
     EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 0u);
@@ -124,7 +124,7 @@ TEST_F(HostDirectiveTest, QuitLeavesTheEndOfTheRunToRuntime) {
                                       "\t-action -print after\n"
                                       "}\n"));
     Find("quitter")->SetVariable("$RUNTIME=continue");
-    EXPECT_EQ(Run("quitter"), 0);
+    EXPECT_EQ(Run("quitter"), engine::RunResult::Continue);
     const auto events = Events();
     EXPECT_EQ(Count(events, OB_EV_QUIT), 1u);
     EXPECT_TRUE(HasLine(Lines(events), "after "));

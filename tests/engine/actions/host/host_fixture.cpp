@@ -3,12 +3,12 @@
 #include "support/fixed_clock.h"
 #include "support/run_queued_job.h"
 
-#include "engine/action_atom.h"
 #include "engine/actions/action_context.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/event_poster.h"
-#include "engine/job_loader.h"
-#include "engine/session_jobs.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/jobs/session_jobs.h"
+#include "engine/loading/job_loader.h"
+#include "engine/session/event_poster.h"
 #include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
@@ -57,18 +57,18 @@ engine::Job* HostDirectiveTest::Find(const std::string& pattern) {
     return engine::FindJobByName(session, pattern);
 }
 
-int HostDirectiveTest::Run(const std::string& pattern) {
+engine::RunResult HostDirectiveTest::Run(const std::string& pattern) {
     return test::RunQueuedJob(session, pattern);
 }
 
-int HostDirectiveTest::Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-                            const std::vector<std::string>& words) {
-    engine::actionAtom statement;
+engine::Outcome HostDirectiveTest::Call(engine::Outcome (*handler)(engine::ActionContext&),
+                                        engine::Job& job, const std::vector<std::string>& words) {
+    engine::ActionStatement statement;
     std::string text;
     for (const std::string& word : words) {
         text += word + " ";
     }
-    statement.setText(text);
+    statement.SetText(text);
     statement.line = 1;
     engine::ActionContext context{session, nullptr, statement, job, words};
     return handler(context);

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "engine/actions/action_context.h"
-#include "engine/engine_session.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
+#include "engine/session/engine_session.h"
 #include "support/host_events.h"
 #include "support/scratch.h"
 
@@ -32,10 +32,10 @@ protected:
     engine::Job* Find(const std::string& pattern);
     /// Runs the named job in place, as the scheduler does when it fires; its run
     /// result. The job must be queued.
-    int Run(const std::string& pattern);
+    engine::RunResult Run(const std::string& pattern);
     /// Calls a directive's handler with a hand-built statement of `job`.
-    int Call(int (*handler)(engine::ActionContext&), engine::Job& job,
-             const std::vector<std::string>& words);
+    engine::Outcome Call(engine::Outcome (*handler)(engine::ActionContext&), engine::Job& job,
+                         const std::vector<std::string>& words);
 
     /// Takes every event posted so far off the host queue.
     std::vector<HostEvent> Events() { return TakeHostEvents(); }
@@ -57,7 +57,7 @@ protected:
 
     const ScratchDir& Scratch() const { return dir_; }
 
-    EngineSession session;
+    engine::EngineSession session;
 
 private:
     ScratchDir dir_;

@@ -2,7 +2,7 @@
 #include "host_fixture.h"
 
 #include "engine/actions/directive_table.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
 #include "obrenta/obrenta.h"
 
 #include <algorithm>
@@ -34,7 +34,7 @@ TEST_F(KillDirectiveTest, DeletesEveryMatchingJobOneAfterTheOther) {
     ASSERT_TRUE(LoadScript("jobs.jr", Block("backup-1") + Block("other") + Block("backup-2") +
                                           Block("killer", "\t-action -kill backup\n"
                                                           "\t-action -print done\n")));
-    EXPECT_EQ(Run("killer"), 0);
+    EXPECT_EQ(Run("killer"), engine::RunResult::Continue);
     const auto lines = Lines(Events());
     const std::string found = "Found:backup: " + NowLong() + ".";
     const std::string removing = "--Kill triggered, removing backup.";
@@ -49,7 +49,7 @@ TEST_F(KillDirectiveTest, DeletesEveryMatchingJobOneAfterTheOther) {
 TEST_F(KillDirectiveTest, PatternIsTheWordsJoinedWithBlanks) {
     ASSERT_TRUE(LoadScript("jobs.jr", Block("nightly backup job") + Block("nightly") +
                                           Block("killer", "\t-action -kill nightly,   backup\n")));
-    EXPECT_EQ(Run("killer"), 0);
+    EXPECT_EQ(Run("killer"), engine::RunResult::Continue);
     EXPECT_EQ(KillLines(Lines(Events())),
               (std::vector<std::string>{"Found:nightly backup: " + NowLong() + ".",
                                         "--Kill triggered, removing nightly backup."}));
@@ -64,12 +64,12 @@ TEST_F(KillDirectiveTest, InternalJobsAreReportedAsSystemMessages) {
     SetOutputLevel("0");
     engine::Job* killer = Find("killer");
     engine::Job caller(datetime::OleDate::Now());
-    EXPECT_EQ(Call(engine::DirectiveKill, caller, {"-kill", "hidden-a"}), engine::OUTCOME_DONE);
+    EXPECT_EQ(Call(engine::DirectiveKill, caller, {"-kill", "hidden-a"}), engine::Outcome::Done);
     EXPECT_TRUE(KillLines(Lines(Events())).empty()) << "level bit 1 is clear";
     EXPECT_EQ(Find("hidden-a"), nullptr);
 
     SetOutputLevel("1");
-    EXPECT_EQ(Call(engine::DirectiveKill, caller, {"-kill", "hidden-b"}), engine::OUTCOME_DONE);
+    EXPECT_EQ(Call(engine::DirectiveKill, caller, {"-kill", "hidden-b"}), engine::Outcome::Done);
     EXPECT_EQ(KillLines(Lines(Events())),
               (std::vector<std::string>{"[Found:hidden-b: " + NowLong() + ".]",
                                         "[--Kill triggered, removing hidden-b.]"}));
@@ -82,7 +82,7 @@ TEST_F(KillDirectiveTest, StopsAtTheFirstMatchingJobThatIsRunning) {
     ASSERT_TRUE(LoadScript("jobs.jr", Block("backup-runner", "\t-action -kill backup\n"
                                                              "\t-action -print goes on\n") +
                                           Block("backup-later")));
-    EXPECT_EQ(Run("backup-runner"), 0);
+    EXPECT_EQ(Run("backup-runner"), engine::RunResult::Continue);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "backup is active and cannot be deleted."));
     EXPECT_TRUE(HasLine(lines, "goes on "));
@@ -95,7 +95,7 @@ TEST_F(KillDirectiveTest, RefusesToDeleteACallerOfTheRunningJob) {
     ASSERT_TRUE(LoadScript("jobs.jr", Block("outer", "\t-action -call inner\n"
                                                      "\t-action -print outer goes on\n") +
                                           Block("inner", "\t-action -kill outer\n")));
-    EXPECT_EQ(Run("outer"), 0);
+    EXPECT_EQ(Run("outer"), engine::RunResult::Continue);
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "outer is active and cannot be deleted."));
     EXPECT_TRUE(HasLine(lines, "outer goes on "));
@@ -105,7 +105,7 @@ TEST_F(KillDirectiveTest, RefusesToDeleteACallerOfTheRunningJob) {
 TEST_F(KillDirectiveTest, NoMatchDoesNothing) {
     ASSERT_TRUE(
         LoadScript("jobs.jr", Block("keep") + Block("killer", "\t-action -kill nomatch\n")));
-    EXPECT_EQ(Run("killer"), 0);
+    EXPECT_EQ(Run("killer"), engine::RunResult::Continue);
     const auto events = Events();
     EXPECT_TRUE(Lines(events).empty());
     EXPECT_TRUE(ActionCodes(events).empty());
@@ -118,7 +118,7 @@ TEST_F(KillDirectiveTest, MissingOrEmptyNameIsFatalAndDeletesNothing) {
         {"-kill"}, {"-kill", ""}, {"-kill", " ", "\t"}};
     for (const auto& words : cases) {
         engine::Job job(datetime::OleDate::Now());
-        EXPECT_EQ(Call(engine::DirectiveKill, job, words), engine::OUTCOME_FATAL);
+        EXPECT_EQ(Call(engine::DirectiveKill, job, words), engine::Outcome::Fatal);
         const auto events = Events();
         EXPECT_TRUE(HasLine(Lines(events), "You must specify the job to kill by name."));
         EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 1u);

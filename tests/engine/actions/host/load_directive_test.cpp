@@ -3,7 +3,7 @@
 
 #include "engine/actions/directive_table.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/job.h"
+#include "engine/jobs/job.h"
 #include "obrenta/obrenta.h"
 
 #include <algorithm>
@@ -27,18 +27,18 @@ class LoadDirectiveTest : public HostDirectiveTest {
 protected:
     /// Queues a job "loader" whose first statement is `statement` and whose second
     /// prints "after load", runs it and returns its run result.
-    int RunLoader(const std::string& statement) {
+    engine::RunResult RunLoader(const std::string& statement) {
         const bool loaded = LoadScript("loader.jr", "{\n\t-name loader\n\t-action " + statement +
                                                         "\n\t-action -print after load\n}\n");
         EXPECT_TRUE(loaded);
-        return loaded ? Run("loader") : -1;
+        return loaded ? Run("loader") : engine::RunResult::Abort;
     }
     std::string Dir() const { return Scratch().Path().string(); }
 };
 
 TEST_F(LoadDirectiveTest, LoadsAFileAndGoesOn) {
     const std::string path = WriteFile("extra.jr", OneJob("loaded_one") + OneJob("loaded_two"));
-    EXPECT_EQ(RunLoader("-load " + path), 0);
+    EXPECT_EQ(RunLoader("-load " + path), engine::RunResult::Continue);
     const auto events = Events();
     const auto lines = Lines(events);
     EXPECT_TRUE(HasLine(lines, "Loading " + path + "."));
@@ -53,7 +53,7 @@ TEST_F(LoadDirectiveTest, LoadsAFileAndGoesOn) {
 
 TEST_F(LoadDirectiveTest, JoinsTheNameWordsWithSingleBlanks) {
     const std::string path = WriteFile("my jobs.jr", OneJob("spaced"));
-    EXPECT_EQ(RunLoader("-load " + Dir() + "/my    jobs.jr"), 0);
+    EXPECT_EQ(RunLoader("-load " + Dir() + "/my    jobs.jr"), engine::RunResult::Continue);
     EXPECT_NE(Find("spaced"), nullptr);
     EXPECT_TRUE(HasLine(Lines(Events()), "Loading " + path + "."));
 }
@@ -61,7 +61,7 @@ TEST_F(LoadDirectiveTest, JoinsTheNameWordsWithSingleBlanks) {
 TEST_F(LoadDirectiveTest, InternalMakesInternalJobsAndBracketedLoaderMessages) {
     const std::string path = WriteFile("internal.jr", OneJob("inside"));
     // The options count anywhere among the words, in any letter case.
-    EXPECT_EQ(RunLoader("-load " + path + " -INTERNAL"), 0);
+    EXPECT_EQ(RunLoader("-load " + path + " -INTERNAL"), engine::RunResult::Continue);
     ASSERT_NE(Find("inside"), nullptr);
     EXPECT_TRUE(Find("inside")->TestFlags(engine::JF_INTERNAL));
     auto lines = Lines(Events());
@@ -72,7 +72,7 @@ TEST_F(LoadDirectiveTest, InternalMakesInternalJobsAndBracketedLoaderMessages) {
     SetOutputLevel("1");
     engine::Job caller(datetime::OleDate::Now());
     EXPECT_EQ(Call(engine::DirectiveLoad, caller, {"-load", "-internal", path}),
-              engine::OUTCOME_DONE);
+              engine::Outcome::Done);
     lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "[Loading " + path + ".]"));
     EXPECT_TRUE(HasLine(lines, "[1 jobs loaded.]"));
@@ -80,7 +80,7 @@ TEST_F(LoadDirectiveTest, InternalMakesInternalJobsAndBracketedLoaderMessages) {
 
 TEST_F(LoadDirectiveTest, TempDeletesTheFileAfterLoading) {
     const std::string path = WriteFile("temp.jr", OneJob("temporary"));
-    EXPECT_EQ(RunLoader("-load -temp " + path), 0);
+    EXPECT_EQ(RunLoader("-load -temp " + path), engine::RunResult::Continue);
     EXPECT_NE(Find("temporary"), nullptr);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
@@ -90,7 +90,7 @@ TEST_F(LoadDirectiveTest, PatternLoadsEveryMatchingFile) {
     const std::string b = WriteFile("b.jr", OneJob("pattern_b"));
     const std::string c = WriteFile("c.txt", OneJob("pattern_c"));
     std::filesystem::create_directory(Scratch().Path() / "folder.jr");
-    EXPECT_EQ(RunLoader("-load -temp " + Dir() + "/*.jr"), 0);
+    EXPECT_EQ(RunLoader("-load -temp " + Dir() + "/*.jr"), engine::RunResult::Continue);
     EXPECT_NE(Find("pattern_a"), nullptr);
     EXPECT_NE(Find("pattern_b"), nullptr);
     EXPECT_EQ(Find("pattern_c"), nullptr);
@@ -101,7 +101,7 @@ TEST_F(LoadDirectiveTest, PatternLoadsEveryMatchingFile) {
 }
 
 TEST_F(LoadDirectiveTest, PatternWithoutMatchSucceeds) {
-    EXPECT_EQ(RunLoader("-load " + Dir() + "/?none*.jr"), 0);
+    EXPECT_EQ(RunLoader("-load " + Dir() + "/?none*.jr"), engine::RunResult::Continue);
     const auto events = Events();
     EXPECT_TRUE(HasLine(Lines(events), "after load "));
     EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_TEMPLATE_FAILED), 0u);
@@ -109,7 +109,7 @@ TEST_F(LoadDirectiveTest, PatternWithoutMatchSucceeds) {
 
 TEST_F(LoadDirectiveTest, PatternWithAFailingFilePostsLoadFailureAndAborts) {
     WriteFile("bad.jr", "{\n\t-name broken\n\t-nonsense here\n}\n");
-    EXPECT_EQ(RunLoader("-load " + Dir() + "/*.jr"), 3);
+    EXPECT_EQ(RunLoader("-load " + Dir() + "/*.jr"), engine::RunResult::Abort);
     const auto events = Events();
     EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_TEMPLATE_FAILED), 1u);
     EXPECT_FALSE(HasLine(Lines(events), "after load "));
@@ -117,7 +117,8 @@ TEST_F(LoadDirectiveTest, PatternWithAFailingFilePostsLoadFailureAndAborts) {
 
 TEST_F(LoadDirectiveTest, MissingFilePostsLoadFailureWithoutAFatalReport) {
     const std::string path = Scratch() / "absent.jr";
-    EXPECT_EQ(RunLoader("-load " + path), 3) << "outcome 4 with an unset $RUNTIME";
+    EXPECT_EQ(RunLoader("-load " + path), engine::RunResult::Abort)
+        << "outcome 4 with an unset $RUNTIME";
     const auto events = Events();
     const auto lines = Lines(events);
     EXPECT_TRUE(HasLine(lines, "Cannot open the file " + path + " for reading."));
@@ -133,7 +134,7 @@ TEST_F(LoadDirectiveTest, FailureLeavesTheEndOfTheRunToRuntime) {
     ASSERT_TRUE(LoadScript("loader.jr", "{\n\t-name loader\n\t-action -load " + Dir() +
                                             "/absent.jr\n\t-action -print after load\n}\n"));
     Find("loader")->SetVariable("$RUNTIME=continue");
-    EXPECT_EQ(Run("loader"), 0);
+    EXPECT_EQ(Run("loader"), engine::RunResult::Continue);
     const auto events = Events();
     EXPECT_EQ(Count(events, OB_EV_NOTIFY, OB_NOTIFY_TEMPLATE_FAILED), 1u);
     EXPECT_TRUE(HasLine(Lines(events), "after load "));
@@ -153,7 +154,7 @@ TEST_F(LoadDirectiveTest, RefusalsAreFatal) {
     };
     for (const Case& c : cases) {
         engine::Job job(datetime::OleDate::Now());
-        EXPECT_EQ(Call(engine::DirectiveLoad, job, c.words), engine::OUTCOME_FATAL)
+        EXPECT_EQ(Call(engine::DirectiveLoad, job, c.words), engine::Outcome::Fatal)
             << c.words.back();
         const auto events = Events();
         EXPECT_TRUE(HasLine(Lines(events), c.message)) << c.words.back();
@@ -164,7 +165,7 @@ TEST_F(LoadDirectiveTest, RefusalsAreFatal) {
 
 TEST_F(LoadDirectiveTest, WaitRunsTheLoadedJobBeforeTheNextStatement) {
     const std::string path = WriteFile("wait.jr", OneJob("waited", "\t-start\n\t-stop\n"));
-    EXPECT_EQ(RunLoader("-load -wait " + path), 0);
+    EXPECT_EQ(RunLoader("-load -wait " + path), engine::RunResult::Continue);
     const auto lines = Lines(Events());
     const auto ran = IndexOf(lines, "in waited ");
     ASSERT_GE(ran, 0) << "the loaded job ran at once";
@@ -174,14 +175,14 @@ TEST_F(LoadDirectiveTest, WaitRunsTheLoadedJobBeforeTheNextStatement) {
 
 TEST_F(LoadDirectiveTest, WithoutWaitTheLoadedJobWaitsForTheScheduler) {
     const std::string path = WriteFile("wait.jr", OneJob("waited", "\t-start\n\t-stop\n"));
-    EXPECT_EQ(RunLoader("-load " + path), 0);
+    EXPECT_EQ(RunLoader("-load " + path), engine::RunResult::Continue);
     EXPECT_FALSE(HasLine(Lines(Events()), "in waited "));
     EXPECT_NE(Find("waited"), nullptr);
 }
 
 TEST_F(LoadDirectiveTest, WaitIgnoredForAPattern) {
     WriteFile("wait.jr", OneJob("waited", "\t-start\n\t-stop\n"));
-    EXPECT_EQ(RunLoader("-load -wait " + Dir() + "/wa?t.jr"), 0);
+    EXPECT_EQ(RunLoader("-load -wait " + Dir() + "/wa?t.jr"), engine::RunResult::Continue);
     EXPECT_FALSE(HasLine(Lines(Events()), "in waited "));
     EXPECT_NE(Find("waited"), nullptr);
 }
@@ -195,7 +196,7 @@ TEST_F(LoadDirectiveTest, WaitNeverStepsTheRunningJobAtTheHeadOfTheQueue) {
     engine::Job* loader = Find("loader");
     ASSERT_EQ(session.jobs.At(0), loader);
     loader->SetFlags(engine::JF_EXPIRED);
-    engine::RunJobInPlace(session, nullptr, *loader);
+    static_cast<void>(engine::RunJobInPlace(session, nullptr, *loader));
     const auto lines = Lines(Events());
     EXPECT_TRUE(HasLine(lines, "in waited "));
     EXPECT_TRUE(HasLine(lines, "after load "));

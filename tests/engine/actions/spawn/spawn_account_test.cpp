@@ -77,7 +77,7 @@ TEST_F(SpawnAccountTest, RefusedLogOnsAreReportedAndTheJobGoesOn) {
     for (const Case& c : cases) {
         const std::string statement = "-spawn " + c.options + " /bin/true";
         const SpawnResult r = Dispatch(statement);
-        EXPECT_EQ(r.outcome, engine::OUTCOME_DONE);
+        EXPECT_EQ(r.outcome, engine::Outcome::Done);
         EXPECT_EQ(r.lines, (Lines{"Failure during spawn of: /bin/true (" + statement + ").",
                                   "--" + common::SystemErrorText(c.error)}));
         EXPECT_EQ(r.launchFailures, 1u);
@@ -88,7 +88,7 @@ TEST_F(SpawnAccountTest, RefusedLogOnsAreReportedAndTheJobGoesOn) {
     EXPECT_EQ(r.lines,
               (Lines{"Failure during spawn of: /bin/true (" + statement + ").",
                      "--" + common::SystemErrorText(1793), "Return code(-1) for /bin/true."}));
-    EXPECT_EQ(Execute(statement), engine::RUN_CONTINUE);
+    EXPECT_EQ(Execute(statement), engine::RunResult::Continue);
 }
 
 } // namespace

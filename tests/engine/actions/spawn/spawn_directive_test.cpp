@@ -17,13 +17,13 @@ namespace ob::test {
 namespace {
 
 namespace fs = std::filesystem;
-using engine::OUTCOME_DONE;
-using engine::OUTCOME_FATAL;
+using engine::Outcome::Done;
+using engine::Outcome::Fatal;
 using Lines = std::vector<std::string>;
 
 TEST_F(SpawnTest, WaitedLaunchSetsTheReturnCodeAndSaysIt) {
     const SpawnResult r = Dispatch("-spawn -wait sh -c \"exit 3\"");
-    EXPECT_EQ(r.outcome, OUTCOME_DONE);
+    EXPECT_EQ(r.outcome, engine::Outcome::Done);
     EXPECT_EQ(r.lines, Lines{"Return code(3) for sh."});
     EXPECT_EQ(r.launchFailures, 0u);
     EXPECT_EQ(Var("JR.COMMAND_RETURN"), "3");
@@ -40,7 +40,7 @@ TEST_F(SpawnTest, StatementTextIsExpandedBeforeTheLaunch) {
 TEST_F(SpawnTest, AsynchronousLaunchPrintsNothing) {
     const std::string report = Path("async");
     const SpawnResult r = Dispatch("-spawn " + ProbePath() + " " + report);
-    EXPECT_EQ(r.outcome, OUTCOME_DONE);
+    EXPECT_EQ(r.outcome, engine::Outcome::Done);
     EXPECT_TRUE(r.lines.empty());
     EXPECT_EQ(r.launchFailures + r.otherEvents, 0u);
     EXPECT_FALSE(Var("JR.COMMAND_RETURN"));
@@ -80,14 +80,14 @@ TEST_F(SpawnTest, MissingProgramEndsTheRunAsRuntimeSays) {
     for (const std::string text :
          {"-spawn", "-spawn -wait -hide", "-spawn -user someone", "-spawn -wait -password"}) {
         const SpawnResult r = Dispatch(text);
-        EXPECT_EQ(r.outcome, OUTCOME_FATAL) << text;
+        EXPECT_EQ(r.outcome, engine::Outcome::Fatal) << text;
         EXPECT_EQ(r.lines, Lines{"Failure during spawn. Missing program name: (" + text + ")."});
         EXPECT_EQ(r.launchFailures, 1u);
         EXPECT_EQ(r.scriptErrors, 0u) << "not a fatal-error report";
     }
-    EXPECT_EQ(Execute("-spawn -wait"), engine::RUN_ABORT);
+    EXPECT_EQ(Execute("-spawn -wait"), engine::RunResult::Abort);
     job.SetVariable("$RUNTIME=continue");
-    EXPECT_EQ(Execute("-spawn -wait"), engine::RUN_CONTINUE);
+    EXPECT_EQ(Execute("-spawn -wait"), engine::RunResult::Continue);
 }
 
 TEST_F(SpawnTest, AsynchronousFailuresAreReportedAndTheJobGoesOn) {
@@ -102,7 +102,7 @@ TEST_F(SpawnTest, AsynchronousFailuresAreReportedAndTheJobGoesOn) {
     for (const Case& c : {Case{"ob-no-such-program", 2}, Case{folder, 5}, Case{text, 5}}) {
         const std::string statement = "-spawn " + c.program + " an argument";
         const SpawnResult r = Dispatch(statement);
-        EXPECT_EQ(r.outcome, OUTCOME_DONE);
+        EXPECT_EQ(r.outcome, engine::Outcome::Done);
         EXPECT_EQ(r.lines, (Lines{"Failure during spawn of: " + c.program + " (" + statement + ").",
                                   "--" + common::SystemErrorText(c.error)}));
         EXPECT_EQ(r.launchFailures, 1u);
@@ -110,12 +110,12 @@ TEST_F(SpawnTest, AsynchronousFailuresAreReportedAndTheJobGoesOn) {
     EXPECT_EQ(common::SystemErrorText(2), "The system cannot find the file specified.");
     EXPECT_FALSE(Var("JR.LAST_ERROR"));
     EXPECT_FALSE(Var("JR.COMMAND_RETURN"));
-    EXPECT_EQ(Execute("-spawn ob-no-such-program"), engine::RUN_CONTINUE);
+    EXPECT_EQ(Execute("-spawn ob-no-such-program"), engine::RunResult::Continue);
 }
 
 TEST_F(SpawnTest, WaitedFailureIsReportedWithReturnCodeMinusOne) {
     const SpawnResult r = Dispatch("-spawn -wait ob-no-such-program");
-    EXPECT_EQ(r.outcome, OUTCOME_DONE);
+    EXPECT_EQ(r.outcome, engine::Outcome::Done);
     EXPECT_EQ(r.lines, (Lines{"Failure during spawn of: ob-no-such-program (-spawn -wait "
                               "ob-no-such-program).",
                               "--The system cannot find the file specified.",
@@ -168,7 +168,7 @@ protected:
 TEST_F(SpawnShellTest, ShellLaunchSetsNoReturnCodeEvenWhenWaited) {
     InstallOpener();
     const SpawnResult r = Dispatch("-spawn -shell -wait -detach \"" + document_ + "\"");
-    EXPECT_EQ(r.outcome, OUTCOME_DONE);
+    EXPECT_EQ(r.outcome, engine::Outcome::Done);
     EXPECT_EQ(r.lines, Lines{"Warning: You cannot combine -detach with -shell"});
     EXPECT_FALSE(Var("JR.COMMAND_RETURN"));
     std::ifstream opened(Path("opened"));
@@ -182,7 +182,7 @@ TEST_F(SpawnShellTest, ShellFailuresAreReported) {
     const std::string missing = Path("missing.txt");
     const std::string statement = "-spawn -shell " + missing;
     SpawnResult r = Dispatch(statement);
-    EXPECT_EQ(r.outcome, OUTCOME_DONE);
+    EXPECT_EQ(r.outcome, engine::Outcome::Done);
     EXPECT_EQ(r.lines, (Lines{"Failure during shell of: " + missing + " (" + statement + ").",
                               "--The system cannot find the file specified."}));
     EXPECT_EQ(r.launchFailures, 1u);

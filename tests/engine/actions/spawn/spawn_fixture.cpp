@@ -1,16 +1,16 @@
 #include "spawn_fixture.h"
 
-#include "engine/action_atom.h"
 #include "engine/actions/action_context.h"
 #include "engine/actions/statement_executor.h"
-#include "engine/argument_tokeniser.h"
-#include "engine/event_poster.h"
-#include "engine/variables/variable_manager.h"
+#include "engine/expansion/argument_tokeniser.h"
+#include "engine/jobs/action_statement.h"
+#include "engine/session/event_poster.h"
 #include "obrenta/host.h"
 #include "obrenta/obrenta.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
+#include "variables/variable_manager.h"
 
 namespace ob::test {
 
@@ -38,21 +38,21 @@ void SpawnTest::TearDown() {
 }
 
 SpawnResult SpawnTest::Dispatch(const std::string& text) {
-    engine::actionAtom statement;
-    statement.setText(text);
+    engine::ActionStatement statement;
+    statement.SetText(text);
     statement.line = 1;
     std::vector<std::string> words;
     engine::ArgumentTokeniser(text, engine::TOKENISE_EXPAND, words);
     engine::ActionContext context{session, nullptr, statement, job, words};
-    const int outcome = engine::Dispatch(context);
+    const engine::Outcome outcome = engine::Dispatch(context);
     SpawnResult result = Take();
     result.outcome = outcome;
     return result;
 }
 
-int SpawnTest::Execute(const std::string& text) {
-    engine::actionAtom statement;
-    statement.setText(text);
+engine::RunResult SpawnTest::Execute(const std::string& text) {
+    engine::ActionStatement statement;
+    statement.SetText(text);
     statement.line = 1;
     return engine::ExecuteStatement(session, nullptr, statement, job);
 }

@@ -4,8 +4,10 @@
 // settings stores.
 #pragma once
 
-#include "engine/engine_session.h"
-#include "engine/job.h"
+#include "engine/actions/outcome.h"
+#include "engine/jobs/job.h"
+#include "engine/scheduling/run_result.h"
+#include "engine/session/engine_session.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +20,10 @@
 namespace ob::test {
 
 struct SpawnResult {
-    int outcome = -1;               ///< the directive's outcome (Dispatch)
-    std::vector<std::string> lines; ///< 2005 pieces up to each 2006
-    std::size_t launchFailures = 0; ///< 2000 with 1004
-    std::size_t scriptErrors = 0;   ///< 2000 with 1003
+    engine::Outcome outcome = engine::Outcome::Done; ///< the directive's outcome (Dispatch)
+    std::vector<std::string> lines;                  ///< 2005 pieces up to each 2006
+    std::size_t launchFailures = 0;                  ///< 2000 with 1004
+    std::size_t scriptErrors = 0;                    ///< 2000 with 1003
     std::size_t otherEvents = 0;
 };
 
@@ -33,7 +35,7 @@ protected:
     /// Dispatches one statement text (split as the executor splits it).
     SpawnResult Dispatch(const std::string& text);
     /// Runs one statement through the statement executor; its run result.
-    int Execute(const std::string& text);
+    engine::RunResult Execute(const std::string& text);
     /// Takes every event posted so far off the host queue.
     SpawnResult Take();
 
@@ -41,7 +43,7 @@ protected:
     std::string Path(const std::string& name) const { return dir_ / name; }
     const ScratchDir& Scratch() const { return dir_; }
 
-    EngineSession session;
+    engine::EngineSession session;
     engine::Job job{datetime::OleDate()};
 
 private:

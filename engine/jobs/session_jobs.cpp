@@ -1,0 +1,51 @@
+#include "engine/jobs/session_jobs.h"
+
+#include "common/regex/regex_program.h"
+#include "engine/session/engine_messages.h"
+#include "engine/session/engine_session.h"
+#include "platform/msg/message_queue.h"
+#include "platform/text/ascii_case.h"
+
+namespace ob::engine {
+
+void AddJob(EngineSession& session, std::unique_ptr<Job> job) {
+    SessionLock lock(session);
+    session.jobs.Append(std::move(job));
+}
+
+Job* FindJobByName(EngineSession& session, std::string_view pattern) {
+    auto program = common::CompileRegex(pattern);
+    if (!program) {
+        return nullptr;
+    }
+    SessionLock lock(session);
+    for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
+        Job* job = session.jobs.At(i);
+        if (!job->TestFlags(JF_EXPIRED) && common::MatchRegex(program.get(), job->Name()) == 1) {
+            return job;
+        }
+    }
+    return nullptr;
+}
+
+void ExpireNamesakes(EngineSession& session, const std::string& name) {
+    SessionLock lock(session);
+    for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
+        Job* job = session.jobs.At(i);
+        if (text::EqualsIgnoringCase(job->Name(), name)) {
+            job->SetFlags(JF_EXPIRED);
+        }
+    }
+}
+
+bool DeleteJob(EngineSession& session, Job* job) {
+    SessionLock lock(session);
+    if (!session.jobs.Contains(job)) {
+        return false;
+    }
+    msg::PostThreadMessage(session.engineThreadId, EM_CLOSE_WINDOWS, 0,
+                           reinterpret_cast<msg::LPARAM>(job));
+    return session.jobs.Remove(job);
+}
+
+} // namespace ob::engine

@@ -1,0 +1,30 @@
+// Operations on a session's job queue. Each takes the session lock for its list
+// operations; deletion runs on the engine thread.
+#pragma once
+
+#include "engine/jobs/job.h"
+
+#include <memory>
+#include <string_view>
+
+namespace ob::engine {
+
+struct EngineSession;
+
+/// Appends a job at the tail of the queue (under the session lock).
+void AddJob(EngineSession& session, std::unique_ptr<Job> job);
+
+/// The first queued job, not expired, whose expanded name the regular expression
+/// `pattern` matches anywhere; null when none does or the pattern does not compile.
+Job* FindJobByName(EngineSession& session, std::string_view pattern);
+
+/// Marks every queued job whose expanded name equals `name` (without regard to
+/// case) expired; the scheduler removes them at its next visit.
+void ExpireNamesakes(EngineSession& session, const std::string& name);
+
+/// Deletes a queued job (engine thread): its windows are asked to close
+/// (EM_CLOSE_WINDOWS posted to the engine thread with the job), then it leaves the
+/// queue and is freed. False when it is not queued.
+bool DeleteJob(EngineSession& session, Job* job);
+
+} // namespace ob::engine
