@@ -30,15 +30,19 @@ std::shared_ptr<MessagePayload> FindMessage(std::int32_t handle) {
 
 I4Result GetMessageObject() {
     msg::Message message;
+    // The quit indication comes whatever the range asked for: from the look
+    // without waiting as from the wait, it is the one message GM_QUIT.
+    bool quit = false;
+    if (msg::PeekMessage(message, kFirstPrivateMessage, kLastPrivateMessage, msg::PM_REMOVE)) {
+        quit = message.message == msg::WM_QUIT;
+    } else {
+        quit = msg::GetMessage(message) <= 0;
+    }
     std::uint32_t time = TickCount();
-    if (!msg::PeekMessage(message, kFirstPrivateMessage, kLastPrivateMessage, msg::PM_REMOVE)) {
-        if (msg::GetMessage(message) <= 0) {
-            message = msg::Message{};
-            message.message = GM_QUIT;
-            time = 0;
-        } else {
-            time = TickCount();
-        }
+    if (quit) {
+        message = msg::Message{};
+        message.message = GM_QUIT;
+        time = 0;
     }
     return {HResult::Ok,
             HandleTable::Process().Add(std::make_shared<MessagePayload>(message, time))};
