@@ -1,6 +1,7 @@
 #include "engine/services/service_directives.h"
 
 #include "engine/services/mail/mail_service.h"
+#include "engine/services/ftp_service.h"
 #include "engine/services/service_call.h"
 #include "engine/services/string_service.h"
 #include "engine/services/unavailable_service.h"

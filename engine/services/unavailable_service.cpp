@@ -26,10 +26,6 @@ std::int32_t Unavailable(const char* const* words, const char* versionName, cons
 
 } // namespace
 
-std::int32_t FtpService(const char* const* words) {
-    return Unavailable(words, "FTP.VERSION", "Obrenta FTP version 2.0");
-}
-
 std::int32_t ImageService(const char* const* words) {
     return Unavailable(words, "IMAGE.VERSION", "Obrenta IMAGE version 2.0");
 }

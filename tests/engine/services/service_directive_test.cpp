@@ -198,7 +198,6 @@ TEST_F(ServiceDirectiveTest, UnavailableServicesAnswerOnlyTheirVersion) {
         std::string directive, versionName, version;
     };
     const std::vector<Case> cases = {
-        {engine::DirectiveFtp, "-ftp", "FTP.VERSION", "Obrenta FTP version 2.0"},
         {engine::DirectiveImg, "-img", "IMAGE.VERSION", "Obrenta IMAGE version 2.0"},
     };
     for (const Case& c : cases) {
