@@ -12,6 +12,8 @@
 // The settings stores point at a scratch directory.
 //
 // Run: build-fuzz/bin/corelib_runtime_fuzz -max_total_time=600 -dict=fuzz/vbscript.dict
+#include "script_fuzz_support.h"
+
 #include "OBCoreLib/runtime/runtime_object.h"
 #include "engine/actions/script_library.h"
 
@@ -19,22 +21,18 @@
 #include "vbscript/script_exception.h"
 #include "vbscript/vbscript_control.h"
 
-#include "platform/env/environment.h"
-#include "platform/registry/registry.h"
 #include "platform/text/ascii_case.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <stdlib.h>
-
 namespace {
 
+using ob::fuzz::Check;
 using ob::vbscript::InvokeKind;
 using ob::vbscript::Variant;
 using ob::vbscript::VBScriptControl;
@@ -62,31 +60,10 @@ private:
     ob::corelib::RuntimeObject inner_;
 };
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-void CheckError(const VBScriptControl& control) {
-    Check(control.Error().number != 0);
-    Check(!control.Error().description.empty());
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char scratch[] = "/tmp/corelib_runtime_fuzz.XXXXXX";
-    if (::mkdtemp(scratch) == nullptr) {
-        std::abort();
-    }
-    ob::env::Set("OBRENTA_MACHINE_DIR", scratch);
-    ob::env::Set("OBRENTA_USER_DIR", scratch);
-    ob::registry::ResetConnections();
-    ob::vbscript::CreateObjectByProgId("Scripting.Dictionary");
-    for (const char* progId : {"Scripting.FileSystemObject", "WScript.Shell"}) {
-        ob::vbscript::RegisterBuiltinClass(progId, [] { return nullptr; });
-    }
+    ob::fuzz::PrepareScriptFuzzing("corelib_runtime_fuzz");
     ob::vbscript::RegisterBuiltinClass("OBCoreLib.Runtime",
                                        [] { return std::make_shared<FuzzRuntime>(); });
     return 0;
@@ -100,18 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     prelude += ob::engine::ScriptLibraryText();
     Check(control.AddCode(prelude));
     if (!control.AddCode(std::string_view(reinterpret_cast<const char*>(data), size))) {
-        CheckError(control);
+        ob::fuzz::CheckError(control);
         return 0;
     }
-    for (const char* name : {"f", "main", "test"}) {
-        for (int arguments = 0; arguments <= 2; ++arguments) {
-            Variant result;
-            std::vector<Variant> args(arguments, Variant::Integer(arguments));
-            if (!control.Run(name, args, result)) {
-                CheckError(control);
-            }
-        }
-    }
+    ob::fuzz::RunLikelyProcedures(control);
     Check(control.Reset());
     return 0;
 }

@@ -3,12 +3,9 @@
 #include "OBCoreLib/runtime/launch_methods.h"
 #include "OBCoreLib/runtime/thread_identity.h"
 
-#include "platform/env/environment.h"
 #include "platform/process/child_process.h"
 #include "platform/process/launch_program.h"
-#include "platform/process/spawn_child.h"
 #include "platform/security/launch_as_user.h"
-#include "platform/security/logon_launch.h"
 
 namespace ob::corelib {
 namespace {
@@ -36,55 +33,6 @@ int PlatformLogonType(std::int32_t type) {
 }
 
 constexpr std::int32_t kLastProvider = 3;
-
-// Starts the command as the account: directly with its ids when there is a token
-// and no profile is wanted, else (or when that fails) through a PAM session.
-void StartAsAccount(std::uint32_t flags, const security::Token* token, const std::string& user,
-                    const std::string& domain, const std::string& password,
-                    const std::string& commandLine, process::LaunchOutcome& outcome) {
-    using namespace process;
-    ProgramCommand command;
-    std::uint32_t error = 0;
-    if (!PrepareCommand(commandLine, command, error)) {
-        outcome.Fail(error != 0 ? error : 87);
-        return;
-    }
-    const bool detach = (flags & CP_DETACH) != 0;
-    ChildProcess child;
-    error = 1; // not started yet
-    if (token != nullptr && (flags & CP_PROFILE) == 0) {
-        const ChildIdentity identity{token->uid, token->gid, token->groups};
-        SpawnRequest request;
-        request.path = command.application;
-        request.arguments = command.arguments;
-        request.environment = env::Block();
-        request.detach = detach;
-        request.identity = &identity;
-        pid_t pid = 0;
-        error = SpawnChild(request, pid);
-        if (error == 0) {
-            child = ChildProcess(pid);
-        }
-    }
-    if (error != 0) {
-        security::LogonLaunchRequest request;
-        request.domain = domain;
-        request.user = user;
-        request.password = password;
-        request.logonFlags =
-            ((flags & CP_PROFILE) != 0 ? security::LOGON_WITH_PROFILE : 0) |
-            ((flags & CP_NET_CREDENTIALS_ONLY) != 0 ? security::LOGON_NETCREDENTIALS_ONLY : 0);
-        request.application = command.application;
-        request.arguments = std::move(command.arguments);
-        request.detach = detach;
-        error = security::LogonLaunch(request, child);
-    }
-    if (error != 0) {
-        outcome.Fail(error);
-        return;
-    }
-    FinishLaunch(flags, child, outcome);
-}
 
 } // namespace
 
@@ -141,8 +89,18 @@ I4Result CreateProcessAsUser(std::uint32_t flags, const std::string& user,
             return {HResult::False, -1};
         }
     }
-    StartAsAccount(flags, withToken ? &token : nullptr, user, domain, password, commandLine,
-                   outcome);
+    process::ProgramCommand command;
+    std::uint32_t error = 0;
+    if (!process::PrepareCommand(commandLine, command, error)) {
+        return {HResult::False, -1};
+    }
+    process::ChildProcess child;
+    error = security::StartAsAccount(flags, withToken ? &token : nullptr, user, domain, password,
+                                     std::move(command), child);
+    if (error != 0) {
+        return {HResult::False, -1};
+    }
+    process::FinishLaunch(flags, child, outcome);
     return LaunchResult(flags, outcome);
 }
 

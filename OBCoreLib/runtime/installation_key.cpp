@@ -1,6 +1,7 @@
 #include "OBCoreLib/runtime/installation_key.h"
 
 #include "platform/registry/registry.h"
+#include "platform/text/hex_text.h"
 
 #include <sys/random.h>
 
@@ -33,13 +34,7 @@ std::optional<std::string> NewKeyText() {
         }
         filled += static_cast<std::size_t>(got);
     }
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (const unsigned char byte : bytes) {
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0xF];
-    }
-    return text;
+    return text::UpperHex(bytes.data(), bytes.size());
 }
 
 } // namespace

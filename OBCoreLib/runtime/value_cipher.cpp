@@ -1,6 +1,7 @@
 #include "OBCoreLib/runtime/value_cipher.h"
 
 #include "platform/lifetime/immortal.h"
+#include "platform/text/hex_text.h"
 
 #include <openssl/core_names.h>
 #include <openssl/evp.h>
@@ -96,19 +97,6 @@ Transform(std::string_view keyText, const unsigned char* input, std::size_t size
     return output;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 } // namespace
 
 std::optional<std::string> EncryptValue(std::string_view plain, std::string_view keyText) {
@@ -120,14 +108,7 @@ std::optional<std::string> EncryptValue(std::string_view plain, std::string_view
     if (!cipher) {
         return std::nullopt;
     }
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string hex;
-    hex.reserve(cipher->size() * 2);
-    for (const unsigned char byte : *cipher) {
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 0xF];
-    }
-    return hex;
+    return text::UpperHex(cipher->data(), cipher->size());
 }
 
 std::optional<std::string> DecryptValue(std::string_view stored, std::string_view keyText) {
@@ -139,8 +120,8 @@ std::optional<std::string> DecryptValue(std::string_view stored, std::string_vie
     }
     std::vector<unsigned char> cipher(stored.size() / 2);
     for (std::size_t i = 0; i < cipher.size(); ++i) {
-        const int high = HexDigit(stored[2 * i]);
-        const int low = HexDigit(stored[2 * i + 1]);
+        const int high = text::HexDigitValue(stored[2 * i]);
+        const int low = text::HexDigitValue(stored[2 * i + 1]);
         if (high < 0 || low < 0) {
             return std::nullopt;
         }

@@ -7,6 +7,7 @@
 
 #include "platform/env/environment.h"
 #include "platform/time/clock.h"
+#include "support/fixed_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -19,18 +20,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A clock the test moves: 1995-03-14 (a Tuesday) 12:41:00 local time plus `offset`.
+// A clock the test moves: 1995-03-14 (a Tuesday) 12:41:00 local time, the minute of
+// the fixed "now", plus `offset`.
 std::chrono::seconds offset{0};
 
 std::chrono::system_clock::time_point Base() {
-    std::tm parts{};
-    parts.tm_year = 95;
-    parts.tm_mon = 2;
-    parts.tm_mday = 14;
-    parts.tm_hour = 12;
-    parts.tm_min = 41;
-    parts.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&parts));
+    return test::FixedNow() - std::chrono::seconds(29);
 }
 
 class CronCheck : public ::testing::Test {
