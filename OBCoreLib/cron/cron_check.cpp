@@ -60,7 +60,7 @@ std::string CronContextVariable(std::int32_t id) {
     return ThreadPrefix() + std::to_string(id);
 }
 
-I4Result CheckTime(std::int16_t id, std::int32_t reset, const std::string& specification) {
+I4Result CheckTime(std::int16_t id, std::int32_t reset, const std::string& expression) {
     const double now = datetime::OleDate::Now().Value();
     const std::string name = CronContextVariable(id);
 
@@ -80,7 +80,7 @@ I4Result CheckTime(std::int16_t id, std::int32_t reset, const std::string& speci
         env::Set(name, Stored(context));
     }
 
-    const std::vector<std::string> fields = SplitCronFields(specification);
+    const std::vector<std::string> fields = SplitCronFields(expression);
     if (fields.empty() || fields.size() > kMaxCronFields) {
         return {HResult::False, 0};
     }

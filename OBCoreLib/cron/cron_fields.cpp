@@ -2,12 +2,12 @@
 
 namespace ob::corelib {
 
-std::vector<std::string> SplitCronFields(std::string_view specification) {
+std::vector<std::string> SplitCronFields(std::string_view expression) {
     std::vector<std::string> fields;
     std::string field;
     bool inField = false;
     bool quoted = false;
-    for (const char c : specification) {
+    for (const char c : expression) {
         if (c == '"') {
             quoted = !quoted;
             inField = true;

@@ -1,6 +1,6 @@
-// CheckTime and DestroyCronContext under the injected clock: a specification fires
+// CheckTime and DestroyCronContext under the injected clock: an expression fires
 // once per period, contexts live in "cron:<thread>:<id>" variables per thread, and
-// bad specifications are refused without firing.
+// bad expressions are refused without firing.
 
 #include "OBCoreLib/cron/cron_check.h"
 #include "OBCoreLib/cron/cron_fields.h"
@@ -39,9 +39,9 @@ protected:
         DestroyCronContext(INT32_MIN, INT32_MAX);
         clock::SetTestClock(nullptr);
     }
-    static std::int32_t Check(std::int16_t id, const std::string& spec, bool reset = false) {
-        const I4Result result = CheckTime(id, reset ? -1 : 0, spec);
-        EXPECT_EQ(result.status, HResult::Ok) << spec;
+    static std::int32_t Check(std::int16_t id, const std::string& cron, bool reset = false) {
+        const I4Result result = CheckTime(id, reset ? -1 : 0, cron);
+        EXPECT_EQ(result.status, HResult::Ok) << cron;
         return result.value;
     }
 };
@@ -58,7 +58,7 @@ TEST_F(CronCheck, FiresOncePerMinuteHoweverOftenItIsAsked) {
 
 TEST_F(CronCheck, SpecificationsFireInTheirPeriodOnly) {
     struct Case {
-        const char* spec;
+        const char* cron;
         std::int32_t first;  ///< at 12:41:00 on Tuesday 14 March 1995
         std::int32_t second; ///< ten seconds later
     };
@@ -77,18 +77,18 @@ TEST_F(CronCheck, SpecificationsFireInTheirPeriodOnly) {
     std::int16_t id = 10;
     for (const Case& c : cases) {
         offset = 0s;
-        EXPECT_EQ(Check(id, c.spec), c.first) << c.spec;
+        EXPECT_EQ(Check(id, c.cron), c.first) << c.cron;
         offset = 10s;
-        EXPECT_EQ(Check(id, c.spec), c.second) << c.spec;
+        EXPECT_EQ(Check(id, c.cron), c.second) << c.cron;
         ++id;
     }
 }
 
 TEST_F(CronCheck, EmptyOrOverlongSpecificationsAreRefused) {
-    for (const char* spec : {"", "   \t ", "* * * * * * * * *"}) {
-        const I4Result result = CheckTime(3, 0, spec);
-        EXPECT_EQ(result.status, HResult::False) << spec;
-        EXPECT_EQ(result.value, 0) << spec;
+    for (const char* cron : {"", "   \t ", "* * * * * * * * *"}) {
+        const I4Result result = CheckTime(3, 0, cron);
+        EXPECT_EQ(result.status, HResult::False) << cron;
+        EXPECT_EQ(result.value, 0) << cron;
     }
 }
 

@@ -1,7 +1,7 @@
 // What a script that calls the runtime object carelessly gets: every method, given
 // the wrong number of arguments, values of the wrong type, texts too long for
 // their buffers, empty required texts or handles that name nothing, answers with
-// its designed error or failure result, and nothing runs that should not.
+// the error or failure result it documents, and nothing runs that should not.
 
 #include "OBCoreLib/automation/handle_table.h"
 #include "OBCoreLib/runtime/message_pump.h"
