@@ -43,6 +43,8 @@ private:
     static std::intptr_t WindowProc(std::uintptr_t hwnd, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam);
     void OnEvent(EngineEvent* event);
+    /// "event CODE DATA" on standard error: every event but the output pieces.
+    void ReportEvent(const EngineEvent& event, const char* text);
     void EndLine();
 
     std::ostream& out_;
