@@ -129,10 +129,13 @@ void HostSession::Stop() {
         return;
     }
     Drain();
+    // What the engine says while it shuts down (the end of a run that asked to
+    // quit, say) is still shown: its events are matched against the closing handle.
+    closing_ = session_;
     OB_DestroySession(&session_);
     session_ = nullptr;
-    // Records posted during the shut-down are still handed back.
     Drain();
+    closing_ = nullptr;
     if (!line_.empty()) {
         EndLine();
     }
@@ -149,7 +152,8 @@ std::intptr_t HostSession::WindowProc(std::uintptr_t hwnd, std::uint32_t message
 }
 
 void HostSession::OnEvent(EngineEvent* event) {
-    if (session_ == nullptr || event->session != session_) {
+    const OB_SESSION current = session_ != nullptr ? session_ : closing_;
+    if (current == nullptr || event->session != current) {
         OB_AckMessage(event->session, event); // from a session that is gone
         return;
     }
@@ -182,7 +186,8 @@ void HostSession::OnEvent(EngineEvent* event) {
         ReportEvent(*event, text);
         break;
     }
-    OB_AckMessage(session_, event);
+    // Records outlive their session: the one being destroyed still takes them back.
+    OB_AckMessage(event->session, event);
 }
 
 void HostSession::ReportEvent(const EngineEvent& event, const char* text) {

@@ -51,6 +51,8 @@ private:
     std::ostream& err_;
     std::uintptr_t window_ = 0;
     OB_SESSION session_ = nullptr;
+    /// The session being destroyed by Stop(), whose last events are still shown.
+    OB_SESSION closing_ = nullptr;
     std::string line_;
     std::ofstream logFile_;
     bool quit_ = false;
