@@ -7,7 +7,8 @@ cd "$(dirname "$0")"
 
 packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
           libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd
-          msmtp python3-aiosmtpd)
+          msmtp python3-aiosmtpd
+          libx11-dev libxtst-dev libgtk-3-dev xvfb x11-utils openbox)
 
 install_missing() {
     local missing=()

@@ -1,0 +1,21 @@
+// Types parsed keystrokes (send_keys_parser.h) into the window that has the
+// keyboard focus, through the XTest extension: the server sees them as if typed
+// on its keyboard. A character the keyboard map lacks is typed through a spare
+// key code that is given that character for the moment and given back after.
+#pragma once
+
+#include "platform/desktop/desktop_export.h"
+#include "platform/desktop/send_keys_parser.h"
+#include "platform/desktop/x_connection.h"
+
+#include <string>
+#include <vector>
+
+namespace ob::desktop {
+
+/// False, with `problem` set, when the server lacks XTest or a key cannot be
+/// produced; strokes before the failing one have been typed.
+OB_DESKTOP_API bool TypeStrokes(XConnection& connection, const std::vector<KeyStroke>& strokes,
+                                std::string& problem);
+
+} // namespace ob::desktop
