@@ -52,6 +52,11 @@ int DirectiveFileOperation(
 int DirectiveGetFile(ActionContext& context);
 // Processes (spawn_directive.cpp).
 int DirectiveSpawn(ActionContext& context);
+// Interactive (interactive_directives.cpp).
+int DirectiveAlert(ActionContext& context);
+int DirectivePopup(ActionContext& context);
+int DirectiveFindWindow(ActionContext& context);
+int DirectiveSetForegroundWindow(ActionContext& context);
 // Host and job control (host_directives.cpp).
 int DirectiveQuit(ActionContext& context);
 int DirectiveLoad(ActionContext& context);
