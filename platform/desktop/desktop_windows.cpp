@@ -121,36 +121,36 @@ std::string ClassName(Display* display, Window window) {
     return name;
 }
 
-// Children top of the Z order first; empty when the window has gone.
-std::vector<Window> ChildrenTopFirst(Display* display, Window window) {
-    Window root = None;
+struct TreeNode {
     Window parent = None;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    std::vector<Window> list;
-    if (XQueryTree(display, window, &root, &parent, &children, &count) != 0 &&
-        children != nullptr) {
-        list.assign(children, children + count);
-        std::reverse(list.begin(), list.end()); // Xlib lists them bottom first
-    }
-    if (children != nullptr) {
-        XFree(children);
-    }
-    return list;
-}
+    std::vector<Window> children; ///< top of the Z order first
+};
 
-std::optional<Window> Parent(Display* display, Window window) {
+// A window's place in the tree; nothing when the window has gone.
+std::optional<TreeNode> QueryTree(Display* display, Window window) {
     Window root = None;
-    Window parent = None;
+    TreeNode node;
     Window* children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) {
+    if (XQueryTree(display, window, &root, &node.parent, &children, &count) == 0) {
         return std::nullopt;
     }
     if (children != nullptr) {
+        node.children.assign(children, children + count);
+        std::reverse(node.children.begin(), node.children.end()); // Xlib lists bottom first
         XFree(children);
     }
-    return parent;
+    return node;
+}
+
+std::vector<Window> ChildrenTopFirst(Display* display, Window window) {
+    auto node = QueryTree(display, window);
+    return node ? std::move(node->children) : std::vector<Window>{};
+}
+
+std::optional<Window> Parent(Display* display, Window window) {
+    const auto node = QueryTree(display, window);
+    return node ? std::optional<Window>(node->parent) : std::nullopt;
 }
 
 bool HasWmState(Display* display, Window window) {

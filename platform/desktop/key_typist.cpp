@@ -161,14 +161,18 @@ void Press(Display* display, KeyCode code, bool down) {
 
 } // namespace
 
-bool TypeStrokes(XConnection& connection, const std::vector<KeyStroke>& strokes,
-                 std::string& problem) {
-    Display* display = connection.Get();
+bool HasXTest(XConnection& connection) {
     int event = 0;
     int error = 0;
     int major = 0;
     int minor = 0;
-    if (XTestQueryExtension(display, &event, &error, &major, &minor) == 0) {
+    return XTestQueryExtension(connection.Get(), &event, &error, &major, &minor) != 0;
+}
+
+bool TypeStrokes(XConnection& connection, const std::vector<KeyStroke>& strokes,
+                 std::string& problem) {
+    Display* display = connection.Get();
+    if (!HasXTest(connection)) {
         problem = "The X display has no XTEST extension.";
         return false;
     }

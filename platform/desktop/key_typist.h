@@ -13,6 +13,9 @@
 
 namespace ob::desktop {
 
+/// True when the display has the XTEST extension.
+OB_DESKTOP_API bool HasXTest(XConnection& connection);
+
 /// False, with `problem` set, when the server lacks XTest or a key cannot be
 /// produced; strokes before the failing one have been typed.
 OB_DESKTOP_API bool TypeStrokes(XConnection& connection, const std::vector<KeyStroke>& strokes,

@@ -1,5 +1,6 @@
 #include "support/x_pointer.h"
 
+#include "platform/desktop/key_typist.h"
 #include "platform/desktop/x_connection.h"
 
 #include <X11/Xlib.h>
@@ -12,14 +13,10 @@ bool ClickAt(int x, int y) {
     if (connection.Open() != desktop::DisplayStatus::Ok) {
         return false;
     }
-    Display* display = connection.Get();
-    int event = 0;
-    int error = 0;
-    int major = 0;
-    int minor = 0;
-    if (XTestQueryExtension(display, &event, &error, &major, &minor) == 0) {
+    if (!desktop::HasXTest(connection)) {
         return false;
     }
+    Display* display = connection.Get();
     XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XTestFakeButtonEvent(display, 1, False, CurrentTime);

@@ -11,6 +11,7 @@
 #include "platform/time/clock.h"
 
 #include <chrono>
+#include <cstdlib>
 
 namespace ob::test {
 namespace {
@@ -42,6 +43,7 @@ void Visit(GtkWidget* widget, gpointer data) {
 
 void InteractiveTest::SetUp() {
     HostDirectiveTest::SetUp();
+    ::setenv("NO_AT_BRIDGE", "1", 1); // no accessibility bus on the private server
     const std::string missing = XServer::Unavailable(true);
     if (!missing.empty()) {
         GTEST_SKIP() << missing;
