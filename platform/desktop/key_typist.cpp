@@ -4,6 +4,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <thread>
@@ -72,33 +73,34 @@ KeySym CharacterKeySym(char32_t c) {
                                                                 : 0x01000000 + c;
 }
 
+// Programs read a changed keyboard map when they handle its change notice, with a
+// request of their own; the keys wait this long for them after a change.
+constexpr std::chrono::milliseconds kMapSettle{100};
+
 struct KeyTarget {
     KeyCode code = 0;
     bool shifted = false;
-    bool borrowed = false; ///< typed through the spare code
 };
 
-// A program reads the new keyboard map when it handles the mapping change, with a
-// request of its own; the spare code keeps each character this long before the
-// next one replaces it, so the program still reads the right one.
-constexpr std::chrono::milliseconds kBorrowedKeySettle{50};
+// The key symbols of a key code that this layer gave a character: the character on
+// both levels (no layout has such keys for the symbols it borrows codes for).
+bool Borrowed(KeySym level0, KeySym level1) {
+    return level0 == level1 && level0 >= 0x01000000 && level0 <= 0x0110FFFF;
+}
 
 class Keyboard {
 public:
     explicit Keyboard(Display* display) : display_(display) {
         XDisplayKeycodes(display_, &min_, &max_);
-        Load();
+        const int count = max_ - min_ + 1;
+        KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(min_), count, &perCode_);
+        map_.assign(map,
+                    map + static_cast<std::size_t>(count) * static_cast<std::size_t>(perCode_));
+        XFree(map);
     }
-    ~Keyboard() {
-        if (borrowed_ != 0) {
-            std::this_thread::sleep_for(kBorrowedKeySettle);
-            KeySym none[2] = {NoSymbol, NoSymbol};
-            XChangeKeyboardMapping(display_, borrowed_, 2, none, 1);
-            XSync(display_, False);
-        }
-    }
-    Keyboard(const Keyboard&) = delete;
-    Keyboard& operator=(const Keyboard&) = delete;
+
+    /// True when key codes were given characters.
+    bool Changed() const { return !borrowedNow_.empty(); }
 
     std::optional<KeyTarget> Find(KeySym symbol) {
         for (int code = min_; code <= max_; ++code) {
@@ -112,39 +114,49 @@ public:
     }
 
 private:
-    void Load() {
-        int count = max_ - min_ + 1;
-        KeySym* map = XGetKeyboardMapping(display_, static_cast<KeyCode>(min_), count, &perCode_);
-        map_.assign(map,
-                    map + static_cast<std::size_t>(count) * static_cast<std::size_t>(perCode_));
-        XFree(map);
-    }
-
-    KeySym At(int code, int level) const {
+    KeySym& At(int code, int level) {
         return map_[static_cast<std::size_t>(code - min_) * static_cast<std::size_t>(perCode_) +
                     static_cast<std::size_t>(level)];
     }
 
-    // Gives a key code without any symbol the one asked for, until destruction.
-    std::optional<KeyTarget> Borrow(KeySym symbol) {
-        if (borrowed_ == 0) {
-            for (int code = max_; code >= min_ && borrowed_ == 0; --code) {
-                bool empty = true;
-                for (int level = 0; level < perCode_ && empty; ++level) {
-                    empty = At(code, level) == NoSymbol;
-                }
-                if (empty) {
-                    borrowed_ = static_cast<KeyCode>(code);
-                }
-            }
-            if (borrowed_ == 0) {
-                return std::nullopt;
+    bool Empty(int code) {
+        for (int level = 0; level < perCode_; ++level) {
+            if (At(code, level) != NoSymbol) {
+                return false;
             }
         }
+        return true;
+    }
+
+    // Gives a key code the character: one without symbols, else one borrowed by an
+    // earlier call. Each character of a call gets a code of its own, and the codes
+    // keep their characters afterwards: a program reads the new map when it handles
+    // the mapping change, with a request of its own, so a code changed again soon
+    // after could reach it with the wrong character.
+    std::optional<KeyTarget> Borrow(KeySym symbol) {
+        if (perCode_ < 2) {
+            return std::nullopt;
+        }
+        int chosen = 0;
+        for (int code = max_; code >= min_ && chosen == 0; --code) {
+            chosen = Empty(code) ? code : 0;
+        }
+        for (int code = max_; code >= min_ && chosen == 0; --code) {
+            const bool usedNow =
+                std::find(borrowedNow_.begin(), borrowedNow_.end(), code) != borrowedNow_.end();
+            chosen = !usedNow && Borrowed(At(code, 0), At(code, 1)) ? code : 0;
+        }
+        if (chosen == 0) {
+            return std::nullopt;
+        }
         KeySym both[2] = {symbol, symbol};
-        XChangeKeyboardMapping(display_, borrowed_, 2, both, 1);
+        XChangeKeyboardMapping(display_, chosen, 2, both, 1);
         XSync(display_, False);
-        return KeyTarget{borrowed_, false, true};
+        for (int level = 0; level < perCode_; ++level) {
+            At(chosen, level) = level < 2 ? symbol : NoSymbol;
+        }
+        borrowedNow_.push_back(chosen);
+        return KeyTarget{static_cast<KeyCode>(chosen), false};
     }
 
     Display* display_;
@@ -152,7 +164,7 @@ private:
     int max_ = 255;
     int perCode_ = 1;
     std::vector<KeySym> map_;
-    KeyCode borrowed_ = 0;
+    std::vector<int> borrowedNow_;
 };
 
 void Press(Display* display, KeyCode code, bool down) {
@@ -180,6 +192,9 @@ bool TypeStrokes(XConnection& connection, const std::vector<KeyStroke>& strokes,
     const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
     const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
     const KeyCode alt = XKeysymToKeycode(display, XK_Alt_L);
+    // Every key is found (and every missing character given a code) before the
+    // first is typed: programs then see one settled keyboard map.
+    std::vector<KeyTarget> targets;
     for (const KeyStroke& stroke : strokes) {
         const KeySym symbol = stroke.kind == KeyStroke::Kind::Named
                                   ? NamedKeySym(stroke.key)
@@ -190,40 +205,43 @@ bool TypeStrokes(XConnection& connection, const std::vector<KeyStroke>& strokes,
                       std::to_string(stroke.position) + ".";
             return false;
         }
-        const bool withShift = (stroke.modifiers & kShift) != 0 || target->shifted;
-        const bool withControl = (stroke.modifiers & kControl) != 0;
-        const bool withAlt = (stroke.modifiers & kAlt) != 0;
-        if ((withShift && shift == 0) || (withControl && control == 0) || (withAlt && alt == 0)) {
-            problem = "The keyboard map has no key for a modifier.";
-            return false;
+        targets.push_back(*target);
+    }
+    if (keyboard.Changed()) {
+        std::this_thread::sleep_for(kMapSettle);
+    }
+    for (std::size_t index = 0; index < strokes.size(); ++index) {
+        const KeyStroke& stroke = strokes[index];
+        const KeyTarget* target = &targets[index];
+        // Held in this order, let go in the reverse one.
+        std::vector<KeyCode> held;
+        const struct {
+            bool wanted;
+            KeyCode code;
+        } modifiers[] = {{(stroke.modifiers & kControl) != 0, control},
+                         {(stroke.modifiers & kAlt) != 0, alt},
+                         {(stroke.modifiers & kShift) != 0 || target->shifted, shift}};
+        for (const auto& modifier : modifiers) {
+            if (modifier.wanted && modifier.code == 0) {
+                problem = "The keyboard map has no key for a modifier.";
+                return false;
+            }
+            if (modifier.wanted) {
+                held.push_back(modifier.code);
+            }
         }
         for (std::uint32_t i = 0; i < stroke.repeat && connection.Alive(); ++i) {
-            if (withControl) {
-                Press(display, control, true);
-            }
-            if (withAlt) {
-                Press(display, alt, true);
-            }
-            if (withShift) {
-                Press(display, shift, true);
+            for (KeyCode code : held) {
+                Press(display, code, true);
             }
             Press(display, target->code, true);
             Press(display, target->code, false);
-            if (withShift) {
-                Press(display, shift, false);
-            }
-            if (withAlt) {
-                Press(display, alt, false);
-            }
-            if (withControl) {
-                Press(display, control, false);
+            for (auto code = held.rbegin(); code != held.rend(); ++code) {
+                Press(display, *code, false);
             }
             XFlush(display);
         }
         XSync(display, False);
-        if (target->borrowed) {
-            std::this_thread::sleep_for(kBorrowedKeySettle);
-        }
     }
     if (!connection.Alive()) {
         problem = "The connection to the X display was lost.";

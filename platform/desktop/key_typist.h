@@ -1,7 +1,9 @@
 // Types parsed keystrokes (send_keys_parser.h) into the window that has the
 // keyboard focus, through the XTest extension: the server sees them as if typed
 // on its keyboard. A character the keyboard map lacks is typed through a spare
-// key code that is given that character for the moment and given back after.
+// key code (one without symbols) that is given that character and keeps it, so
+// later calls find it on the map; when none is left, codes given characters by
+// earlier calls are given new ones.
 #pragma once
 
 #include "platform/desktop/desktop_export.h"

@@ -20,20 +20,24 @@ std::ptrdiff_t IndexOf(const std::vector<DesktopWindow>& walk, desktop::WindowId
 }
 
 TEST_P(DesktopTest, WalkGivesTitlesAndClassesTopWindowFirst) {
-    ProbeWindow lower = Probe("ObrentaProbeA", "First window");
-    ProbeWindow upper = Probe("ObrentaProbeB", "Second window \xc3\xa9t\xc3\xa9");
+    ProbeWindow first = Probe("ObrentaProbeA", "First window");
+    ProbeWindow second = Probe("ObrentaProbeB", "Second window \xc3\xa9t\xc3\xa9");
     XConnection connection;
     ASSERT_EQ(connection.Open(), DisplayStatus::Ok) << connection.Problem();
-    const std::vector<DesktopWindow> walk = desktop::WalkWindows(connection);
-    const std::ptrdiff_t a = IndexOf(walk, lower.id);
-    const std::ptrdiff_t b = IndexOf(walk, upper.id);
-    ASSERT_GE(a, 0);
-    ASSERT_GE(b, 0);
-    EXPECT_EQ(walk[a].className, "ObrentaProbeA");
-    EXPECT_EQ(walk[a].title, "First window");
-    EXPECT_EQ(walk[b].className, "ObrentaProbeB");
-    EXPECT_EQ(walk[b].title, "Second window \xc3\xa9t\xc3\xa9");
-    EXPECT_LT(b, a) << "the window shown last is on top, so it comes first";
+    // Activation raises a window: the one activated last is on top, so it comes first.
+    for (ProbeWindow* top : {&first, &second, &first}) {
+        ASSERT_EQ(desktop::ActivateWindow(connection, top->id), Activation::Activated);
+        const std::vector<DesktopWindow> walk = desktop::WalkWindows(connection);
+        const std::ptrdiff_t a = IndexOf(walk, first.id);
+        const std::ptrdiff_t b = IndexOf(walk, second.id);
+        ASSERT_GE(a, 0);
+        ASSERT_GE(b, 0);
+        EXPECT_EQ(walk[a].className, "ObrentaProbeA");
+        EXPECT_EQ(walk[a].title, "First window");
+        EXPECT_EQ(walk[b].className, "ObrentaProbeB");
+        EXPECT_EQ(walk[b].title, "Second window \xc3\xa9t\xc3\xa9");
+        EXPECT_EQ(top == &first, a < b);
+    }
 }
 
 TEST_P(DesktopTest, ActivationGivesTheWindowTheFocus) {

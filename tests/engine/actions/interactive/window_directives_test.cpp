@@ -4,6 +4,7 @@
 
 #include "engine/actions/statement_executor.h"
 #include "engine/argument_tokeniser.h"
+#include "engine/engine_messages.h"
 #include "engine/variables/variable_manager.h"
 #include "obrenta/obrenta.h"
 #include "platform/desktop/send_keys.h"
@@ -35,6 +36,11 @@ protected:
         for (const char* title : {"Probe One", "Probe Two"}) {
             ProbeStart(title);
         }
+        // Two on top, One below it (a window manager may stack new windows either way).
+        desktop::XConnection connection;
+        ASSERT_EQ(connection.Open(), desktop::DisplayStatus::Ok);
+        ASSERT_EQ(desktop::ActivateWindow(connection, std::stoull(ids_.at(1), nullptr, 16)),
+                  desktop::Activation::Activated);
     }
 
     void ProbeStart(const std::string& title) {
@@ -123,8 +129,10 @@ TEST_F(WindowDirectiveTest, SetForegroundWindowActivatesTheStoredWindow) {
 TEST_F(WindowDirectiveTest, PopupWaitsForTheBoxToBeClosed) {
     ASSERT_NE(job_, nullptr);
     // A user answers the box from outside the engine thread: find it, press Enter.
+    // One who cannot takes the engine down instead, so a failure cannot hang here.
     std::atomic<bool> answered{false};
-    std::thread user([&answered] {
+    const msg::ThreadId engineThread = msg::GetCurrentThreadId();
+    std::thread user([&answered, engineThread] {
         for (int i = 0; i < 500 && !answered; ++i) {
             if (const desktop::WindowId box = WindowTitled("Obrenta"); box != 0) {
                 desktop::XConnection connection;
@@ -136,6 +144,9 @@ TEST_F(WindowDirectiveTest, PopupWaitsForTheBoxToBeClosed) {
                 }
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!answered) {
+            msg::PostThreadMessage(engineThread, engine::EM_SHUTDOWN, 0, 0);
         }
     });
     const int outcome = Directive(*job_, "-popup Backup finished");
