@@ -236,6 +236,17 @@ bool FocusWithin(Display* display, Window client) {
     return false;
 }
 
+// True when the manager stacks the program's window above its others (the last of
+// _NET_CLIENT_LIST_STACKING, bottom first), or keeps no such list.
+bool OnTop(Display* display, Window client) {
+    const auto stacking = ReadProperty(display, DefaultRootWindow(display),
+                                       Intern(display, "_NET_CLIENT_LIST_STACKING"), 4 * 65536);
+    if (!stacking || stacking->format != 32 || stacking->longs.empty()) {
+        return true;
+    }
+    return stacking->longs.back() == client;
+}
+
 bool AskManager(Display* display, Window client) {
     const Window root = DefaultRootWindow(display);
     const Atom active = Intern(display, "_NET_ACTIVE_WINDOW");
@@ -252,7 +263,7 @@ bool AskManager(Display* display, Window client) {
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kActivationWaitMs);
     while (std::chrono::steady_clock::now() < until) {
         if (WindowProperty(display, root, active).value_or(None) == client &&
-            FocusWithin(display, client)) {
+            FocusWithin(display, client) && OnTop(display, client)) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -43,7 +43,8 @@ enum class Activation {
 /// window (the one holding WM_STATE) is asked for: a frame, or a child window, is
 /// taken to the program's window it belongs to. With a window manager that supports
 /// _NET_ACTIVE_WINDOW the request goes through it (as a pager's would) and is
-/// waited for up to `kActivationWait`; without one, or when it does not follow,
+/// waited for up to `kActivationWaitMs` (active, focused and on top of its
+/// stacking list); without one, or when it does not follow,
 /// the window is raised and given the focus directly.
 OB_DESKTOP_API Activation ActivateWindow(XConnection& connection, WindowId window);
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -41,26 +41,35 @@ void EndChild(pid_t& pid) {
     pid = 0;
 }
 
+// Starts a helper that ends with the test's thread (PR_SET_PDEATHSIG), so a test
+// that crashes leaves no server behind. Between fork and exec only system calls.
 pid_t Spawn(const std::vector<std::string>& args, int stdoutFd, int keepFd) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const int devnull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    posix_spawn_file_actions_adddup2(&actions, devnull, 0);
-    posix_spawn_file_actions_adddup2(&actions, stdoutFd >= 0 ? stdoutFd : devnull, 1);
-    posix_spawn_file_actions_adddup2(&actions, devnull, 2);
-    if (keepFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, keepFd, 3);
-    }
     std::vector<char*> argv;
     for (const std::string& arg : args) {
         argv.push_back(const_cast<char*>(arg.c_str()));
     }
     argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int rc = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int devnull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
+        ::dup2(devnull, 0);
+        ::dup2(stdoutFd >= 0 ? stdoutFd : devnull, 1);
+        ::dup2(devnull, 2);
+        if (keepFd == 3) {
+            ::fcntl(3, F_SETFD, 0); // dup2 onto itself would keep close-on-exec
+        } else if (keepFd >= 0) {
+            ::dup2(keepFd, 3);
+        }
+        ::execve(argv[0], argv.data(), environ);
+        ::_exit(127);
+    }
     ::close(devnull);
-    return rc == 0 ? pid : 0;
+    return pid > 0 ? pid : 0;
 }
 
 // True once a window manager frames a newly shown window: the manager announces
