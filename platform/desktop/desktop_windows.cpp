@@ -13,6 +13,7 @@ namespace ob::desktop {
 namespace {
 
 constexpr std::size_t kMaxClassBytes = 255;
+constexpr int kFocusSettleMs = 500;
 
 Atom Intern(Display* display, const char* name) {
     return XInternAtom(display, name, False);
@@ -334,6 +335,13 @@ Activation ActivateWindow(XConnection& connection, WindowId id) {
     XSetInputFocus(display, client, RevertToParent, CurrentTime);
     if (trap.Failed()) {
         return Activation::NotShown;
+    }
+    // A window manager may still be busy with the focus; it settles quickly.
+    for (int waited = 0; waited < kFocusSettleMs; waited += 10) {
+        if (FocusWithin(display, client)) {
+            return Activation::Activated;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return FocusWithin(display, client) ? Activation::Activated : Activation::NotShown;
 }

@@ -48,6 +48,6 @@ enum class Activation {
 /// the window is raised and given the focus directly.
 OB_DESKTOP_API Activation ActivateWindow(XConnection& connection, WindowId window);
 
-inline constexpr int kActivationWaitMs = 1000;
+inline constexpr int kActivationWaitMs = 2500;
 
 } // namespace ob::desktop
