@@ -58,7 +58,7 @@ test)
         build "$dir" Debug -DOB_SANITIZE=ON -DOB_BENCH=OFF
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
         export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-        # GTK keeps memory for the life of the process by design (the dialog tests).
+        # GTK keeps memory for the life of the process on purpose (the dialog tests).
         export LSAN_OPTIONS=suppressions=$(pwd)/tests/support/lsan.supp
     else
         dir=build/test
