@@ -208,9 +208,15 @@ bool DisplayLost(Display* display) {
     return found != Records().end() && found->second.lost;
 }
 
+std::recursive_mutex& XOpenLock() {
+    static auto* lock = new std::recursive_mutex; // never destroyed
+    return *lock;
+}
+
 XConnection::~XConnection() {
     if (display_ != nullptr) {
         ForgetDisplay(display_);
+        std::lock_guard<std::recursive_mutex> hold(XOpenLock());
         XCloseDisplay(display_);
     }
 }
@@ -227,7 +233,10 @@ DisplayStatus XConnection::Open() {
         return DisplayStatus::Unreachable;
     }
     InstallErrorHandlers();
-    display_ = XOpenDisplay(name.c_str());
+    {
+        std::lock_guard<std::recursive_mutex> hold(XOpenLock());
+        display_ = XOpenDisplay(name.c_str());
+    }
     if (display_ == nullptr) {
         problem_ = "The X display " + name + " refused the connection.";
         return DisplayStatus::Refused;

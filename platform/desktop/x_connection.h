@@ -15,6 +15,7 @@
 #include "platform/desktop/desktop_export.h"
 
 #include <chrono>
+#include <mutex>
 #include <string>
 
 // Xlib's display record, declared as Xlib does, so that this header does not
@@ -81,6 +82,13 @@ OB_DESKTOP_API std::string DisplayName();
 /// true when something accepts a connection within `timeout`. `problem` says why not.
 OB_DESKTOP_API bool ProbeDisplaySocket(const std::string& name, std::chrono::milliseconds timeout,
                                        std::string& problem);
+
+/// Serialises opening X connections with the toolkit's work on its own connection.
+/// Xlib holds its process-wide lock while a new connection waits for the server's
+/// greeting, and GTK sometimes grabs the server and then needs that lock (to set an
+/// error handler): without this lock, another thread opening a display while GTK
+/// holds a grab would wait for the server for ever, and GTK for it. Recursive.
+OB_DESKTOP_API std::recursive_mutex& XOpenLock();
 
 /// Installs the process's non-exiting Xlib error handlers (idempotent; also used
 /// by the toolkit after it opened its display, since it installs its own).

@@ -8,6 +8,7 @@
 #include <gtk/gtk.h>
 
 #include <mutex>
+#include <optional>
 
 namespace ob::toolkit {
 namespace {
@@ -41,6 +42,7 @@ MessageBoxResult ShowMessageBox(const std::string& caption, const std::string& t
     wait.window = msg::CreateWindow(kWaitClass, "message box wait");
     msg::SetTimer(wait.window, kWaitTimer, kMessageBoxPollMs);
 
+    std::optional<ToolkitSection> section(std::in_place);
     GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER,
                                             GTK_BUTTONS_OK, "%s", DisplayableText(text).c_str());
     g_object_ref_sink(box);
@@ -60,6 +62,7 @@ MessageBoxResult ShowMessageBox(const std::string& caption, const std::string& t
     gtk_widget_show_all(box);
     gtk_window_present(GTK_WINDOW(box));
     ServeToolkit();
+    section.reset(); // not held while waiting
 
     MessageBoxResult result = MessageBoxResult::Closed;
     while (!wait.closed && !wait.lost) {
@@ -87,6 +90,7 @@ MessageBoxResult ShowMessageBox(const std::string& caption, const std::string& t
         result = MessageBoxResult::NoDisplay;
     }
     ForgetDisplayLost(lostWatch);
+    section.emplace();
     gtk_widget_destroy(box);
     g_object_unref(box);
     msg::DestroyWindow(wait.window);

@@ -24,6 +24,7 @@ GtkWidget* Named(GtkWidget* widget, const char* name) {
 
 std::unique_ptr<ReminderWindow> ReminderWindow::Open(const ReminderContent& content,
                                                      Answered answered, ToolkitReady& ready) {
+    const ToolkitSection section;
     ready = AcquireToolkit();
     if (ready.status != ToolkitStatus::Ready) {
         return nullptr;
@@ -122,6 +123,7 @@ std::unique_ptr<ReminderWindow> ReminderWindow::Open(const ReminderContent& cont
 }
 
 ReminderWindow::~ReminderWindow() {
+    const ToolkitSection section;
     ForgetDisplayLost(lostWatch_);
     if (window_ != nullptr) {
         gtk_widget_destroy(window_);

@@ -266,7 +266,16 @@ void EndPumpIfReleased(bool released) {
 
 } // namespace
 
+ToolkitSection::ToolkitSection() {
+    desktop::XOpenLock().lock();
+}
+
+ToolkitSection::~ToolkitSection() {
+    desktop::XOpenLock().unlock();
+}
+
 ToolkitReady AcquireToolkit() {
+    const ToolkitSection section;
     ProcessState& state = State();
     const msg::ThreadId me = msg::GetCurrentThreadId();
     std::lock_guard<std::mutex> hold(state.lock);
@@ -300,6 +309,7 @@ ToolkitReady AcquireToolkit() {
 }
 
 void ReleaseToolkit() {
+    const ToolkitSection section;
     ProcessState& state = State();
     {
         std::lock_guard<std::mutex> hold(state.lock);
@@ -333,6 +343,7 @@ void ForgetDisplayLost(unsigned id) {
 }
 
 void ServeToolkit() {
+    const ToolkitSection section;
     if (t_pump && !t_pump->Running()) {
         t_pump->Run();
         EndPumpIfReleased(false);

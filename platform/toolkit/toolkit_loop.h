@@ -47,6 +47,17 @@ OB_TOOLKIT_API void ReleaseToolkit();
 OB_TOOLKIT_API unsigned OnDisplayLost(std::function<void()> callback);
 OB_TOOLKIT_API void ForgetDisplayLost(unsigned id);
 
+/// Held while the calling thread works with the toolkit (see XOpenLock in
+/// platform/desktop/x_connection.h): every public function of the toolkit library
+/// takes it around its GTK calls.
+class OB_TOOLKIT_API ToolkitSection {
+public:
+    ToolkitSection();
+    ~ToolkitSection();
+    ToolkitSection(const ToolkitSection&) = delete;
+    ToolkitSection& operator=(const ToolkitSection&) = delete;
+};
+
 /// Runs the toolkit's pending work now (the holder's thread); used by waits that
 /// must see a window's answer without returning to the message loop.
 OB_TOOLKIT_API void ServeToolkit();
