@@ -7,12 +7,12 @@
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/output.h"
-#include "variables/variable_manager.h"
 #include "obrenta/obrenta.h"
 #include "platform/desktop/desktop_windows.h"
 #include "platform/desktop/x_connection.h"
 #include "platform/msg/message_queue.h"
 #include "platform/toolkit/message_box.h"
+#include "variables/variable_manager.h"
 
 #include <cstdio>
 #include <memory>

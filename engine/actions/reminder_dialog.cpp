@@ -1,8 +1,8 @@
 #include "engine/actions/reminder_dialog.h"
 
+#include "engine/scheduling/whole_seconds.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
-#include "engine/scheduling/whole_seconds.h"
 #include "platform/msg/window.h"
 #include "platform/time/ole_date.h"
 
@@ -93,8 +93,9 @@ void CAlert::Close() {
     Reminders().erase(window_);
 }
 
-CAlert* CreateReminder(EngineSession& session, TimeStatement* runContext, ActionStatement& statement,
-                       const std::string& words, Job& job, std::string& problem) {
+CAlert* CreateReminder(EngineSession& session, TimeStatement* runContext,
+                       ActionStatement& statement, const std::string& words, Job& job,
+                       std::string& problem) {
     static std::once_flag registered;
     std::call_once(registered, [] { msg::RegisterClass(kReminderClass, ReminderProc); });
 

@@ -70,8 +70,8 @@ public:
     toolkit::ReminderWindow* View() const { return view_.get(); }
 
 private:
-    friend CAlert* CreateReminder(EngineSession&, TimeStatement*, ActionStatement&, const std::string&, Job&,
-                                  std::string&);
+    friend CAlert* CreateReminder(EngineSession&, TimeStatement*, ActionStatement&,
+                                  const std::string&, Job&, std::string&);
     CAlert(EngineSession& session, ActionStatement& statement, Job& job, std::string text);
     void Close();
 
@@ -86,8 +86,9 @@ private:
 /// Creates and shows a reminder with `words` (each followed by one blank) as its
 /// text; the run context's next time heads it. Null, with `problem` set, when no
 /// dialog can be shown (no display, or another session holds the desktop).
-CAlert* CreateReminder(EngineSession& session, TimeStatement* runContext, ActionStatement& statement,
-                       const std::string& words, Job& job, std::string& problem);
+CAlert* CreateReminder(EngineSession& session, TimeStatement* runContext,
+                       ActionStatement& statement, const std::string& words, Job& job,
+                       std::string& problem);
 
 /// The open reminders of the calling (engine) thread, oldest first.
 std::vector<CAlert*> OpenReminders();

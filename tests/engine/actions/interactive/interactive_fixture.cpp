@@ -5,10 +5,10 @@
 #include "engine/actions/statement_executor.h"
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/session/engine_messages.h"
-#include "variables/variable_manager.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
 #include "platform/time/clock.h"
+#include "variables/variable_manager.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "interactive_fixture.h"
 
-#include "engine/session/engine_messages.h"
 #include "engine/jobs/session_jobs.h"
 #include "engine/scheduling/time_specification.h"
 #include "engine/scheduling/whole_seconds.h"
+#include "engine/session/engine_messages.h"
 #include "platform/desktop/send_keys.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"

@@ -5,11 +5,11 @@
 #include "engine/actions/statement_executor.h"
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/session/engine_messages.h"
-#include "variables/variable_manager.h"
 #include "obrenta/obrenta.h"
 #include "platform/desktop/send_keys.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
+#include "variables/variable_manager.h"
 
 #include <algorithm>
 #include <atomic>
@@ -218,7 +218,8 @@ TEST_F(NoDisplayTest, InteractiveDirectivesFailAtOnce) {
         }
     }
     EXPECT_TRUE(engine::OpenReminders().empty());
-    EXPECT_EQ(engine::RunResult::Continue, test::RunQueuedJob(session, "windows")) << "the engine goes on";
+    EXPECT_EQ(engine::RunResult::Continue, test::RunQueuedJob(session, "windows"))
+        << "the engine goes on";
     env::Remove("DISPLAY");
 }
 
