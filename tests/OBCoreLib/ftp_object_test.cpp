@@ -106,6 +106,11 @@ TEST_F(FtpObjectTest, PropertiesStartEmptyAndReadBackWhatWasSet) {
     Exec("f.Port = 4294967295 : f.Passive = 7");
     Expect({{"f.Server & \"|\" & f.UserName & \"|\" & f.Password", "ftp.example.com|u|p w"},
             {"f.Port & \"|\" & f.Passive", "4294967295|-1"}});
+    // Numbers round as a dispatcher rounds them: half to even.
+    Exec("f.Port = 2.5");
+    EXPECT_EQ(Eval("f.Port"), "2");
+    Exec("f.Port = \"3.5\"");
+    EXPECT_EQ(Eval("f.Port"), "4");
 }
 
 TEST_F(FtpObjectTest, TextTypesTakesOnlyAListThatBeginsWithADot) {
