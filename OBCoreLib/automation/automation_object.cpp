@@ -5,6 +5,7 @@
 #include "platform/text/ascii_case.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <new>
 
@@ -57,6 +58,16 @@ bool Convert(const ParamInfo& param, const Variant& value, CallArgs::Value& out)
         RefuseNull(value);
         out.number = value.ToLong();
         return true;
+    case ParamType::UI4: {
+        RefuseNull(value);
+        // Rounded to the nearest, halves to even, as the dispatcher converts.
+        const double number = std::nearbyint(value.ToDouble());
+        if (!(number >= 0 && number <= static_cast<double>(UINT32_MAX))) {
+            throw ScriptException(vbscript::err::kOverflow);
+        }
+        out.number = static_cast<std::int64_t>(number);
+        return true;
+    }
     case ParamType::Context:
         out.number = WholeNumber(value, -kLargestWhole, kLargestWhole);
         return true;
