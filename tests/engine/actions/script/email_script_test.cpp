@@ -79,6 +79,15 @@ protected:
     std::string key_ = Scratch() / "key.pem";
 };
 
+TEST(MailExampleText, TheManualQuotesTheExamplesThatRunHere) {
+    const std::string manual = ReadAll(std::string(OB_SOURCE_DIR) + "/docs/email.md");
+    for (const char* name : {"mail_report.jr", "mail_collect.jr"}) {
+        const std::string example = ReadAll(std::string(OB_SOURCE_DIR) + "/examples/" + name);
+        ASSERT_FALSE(example.empty()) << name;
+        EXPECT_NE(manual.find("```\n" + example + "```\n"), std::string::npos) << name;
+    }
+}
+
 TEST_F(MailExample, ReportIsMailedOverStartTlsAfterLoggingOn) {
     fs::create_directories(Folder("received"));
     const auto server = StartMailServer("smtp_server.py",
