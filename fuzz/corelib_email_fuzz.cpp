@@ -20,7 +20,6 @@
 #include "OBCoreLib/email/email_classes.h"
 
 #include "vbscript/class_registry.h"
-#include "vbscript/vbscript_control.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -40,7 +39,6 @@ using ob::corelib::AutomationObject;
 using ob::fuzz::Check;
 using ob::vbscript::InvokeKind;
 using ob::vbscript::Variant;
-using ob::vbscript::VBScriptControl;
 
 constexpr std::uint64_t kStepBudget = 20000;
 
@@ -117,18 +115,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    VBScriptControl control;
-    control.SetStepLimit(kStepBudget);
-    control.SetAllowUI(false);
-    Check(control.AddCode("Dim S, P, E\n"
-                          "Set S = CreateObject(\"OBCoreLib.smtp\")\n"
-                          "Set P = CreateObject(\"OBCoreLib.pop3\")\n"
-                          "Set E = CreateObject(\"OBCoreLib.EmailSystem\")\n"));
-    if (!control.AddCode(std::string_view(reinterpret_cast<const char*>(data), size))) {
-        ob::fuzz::CheckError(control);
-        return 0;
-    }
-    ob::fuzz::RunLikelyProcedures(control);
-    Check(control.Reset());
+    ob::fuzz::RunAfterPrelude("Dim S, P, E\n"
+                              "Set S = CreateObject(\"OBCoreLib.smtp\")\n"
+                              "Set P = CreateObject(\"OBCoreLib.pop3\")\n"
+                              "Set E = CreateObject(\"OBCoreLib.EmailSystem\")\n",
+                              std::string_view(reinterpret_cast<const char*>(data), size),
+                              kStepBudget);
     return 0;
 }
