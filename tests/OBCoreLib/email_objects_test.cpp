@@ -286,53 +286,79 @@ TEST_F(EmailObjects, APopPropertyLogsOnWithTheGreetingsTimestamp) {
     }
 }
 
+// The trace with what varies from run to run put in words: descriptor numbers and
+// the version aiosmtpd gives in its greeting.
+Lines TraceLines(const std::string& file) {
+    Lines lines = SplitLines(ReadAll(file));
+    for (std::string& line : lines) {
+        line = std::regex_replace(line, std::regex("File [0-9]+ "), "File N ");
+        line = std::regex_replace(line, std::regex("Python SMTP .*"), "Python SMTP VERSION");
+    }
+    return lines;
+}
+
 TEST_F(EmailObjects, LogFileHoldsTheObjectsLinesAndTheDialogue) {
     ASSERT_TRUE(MakeMailMessage(mailbox_ / "1", "Hello", {{"a.txt", "text"}}));
     StartPop3({"--no-timestamp"});
-    EXPECT_EQ(
-        Main("Function Main()\n" + Pop3Preamble() +
-                 "  p.LogFileWrite \"collecting\"\n"
-                 "  Main = p.Connect() & \"|\" & p.GetEmailFile(1, \"m.eml\", \"DIR\", \"DIR\")"
-                 " & \"|\" & p.DeleteEmail(1)\n"
-                 "End Function\n",
-             {{"DIR", dir_.Path().string()}}),
-        "0|0|0");
-    Lines log = SplitLines(ReadAll(log_));
-    for (std::string& line : log) {
-        line = std::regex_replace(line, std::regex("File [0-9]+ "), "File N ");
-    }
+    StartSmtp();
     const std::string folder = dir_.Path().string();
-    const Lines expected = {
-        "collecting",
-        "*** seePop3Connect",
-        "Server = '127.0.0.1'",
-        "Connected to '127.0.0.1'",
-        "<- +OK POP3 test server ready ",
-        "Greeting seen",
-        "-> USER ann",
-        "<- +OK",
-        "-> PASS ****",
-        "<- +OK logged on",
-        "*** seeGetEmailFile",
-        "Email: Saving to '" + folder + "/m.eml'",
-        "Email: File N opened",
-        "-> RETR 1",
-        "<- +OK",
-        "[AttachDir = '" + folder + "']",
-        "[Filename = 'a.txt']",
-        "[Creating '" + folder + "/a.txt']",
-        "[Attachment saved to '" + folder + "/a.txt']",
-        "[EOF1]",
-        "Email: File N closed",
-        "*** seeDeleteEmail",
-        "-> DELE 1",
-        "<- +OK deleted",
-        "*** seeClose",
-        "-> QUIT",
-        "<- +OK bye",
-        "[CLOSE]",
+    const struct {
+        std::string script;
+        Lines trace;
+    } cases[] = {
+        {Pop3Preamble() + "  p.LogFileWrite \"collecting\"\n"
+                          "  Main = p.Connect() & p.GetEmailFile(1, \"m.eml\", \"DIR\", \"DIR\")"
+                          " & p.DeleteEmail(1) & \"00\"\n",
+         {"collecting",
+          "*** seePop3Connect",
+          "Server = '127.0.0.1'",
+          "Connected to '127.0.0.1'",
+          "<- +OK POP3 test server ready ",
+          "Greeting seen",
+          "-> USER ann",
+          "<- +OK",
+          "-> PASS ****",
+          "<- +OK logged on",
+          "*** seeGetEmailFile",
+          "Email: Saving to '" + folder + "/m.eml'",
+          "Email: File N opened",
+          "-> RETR 1",
+          "<- +OK",
+          "[AttachDir = '" + folder + "']",
+          "[Filename = 'a.txt']",
+          "[Creating '" + folder + "/a.txt']",
+          "[Attachment saved to '" + folder + "/a.txt']",
+          "[EOF1]",
+          "Email: File N closed",
+          "*** seeDeleteEmail",
+          "-> DELE 1",
+          "<- +OK deleted",
+          "*** seeClose",
+          "-> QUIT",
+          "<- +OK bye",
+          "[CLOSE]"}},
+        {SmtpPreamble() + "  m.AddRecipient \"Ann\", \"ann@example.org\", 1\n"
+                          "  m.LogFileWrite \"sending\"\n"
+                          "  Main = m.Send() & m.Send() & \"000\"\n",
+         {"sending", "*** seeSmtpConnect", "Server = 'localhost'", "Connected to 'localhost'",
+          "<- 220 loopback.test Python SMTP VERSION", "Greeting seen", "-> HELO example.org",
+          "<- 250 loopback.test", "*** seeSendEmail", "-> MAIL FROM:<jobs@example.org>",
+          "<- 250 OK", "-> RCPT TO:<ann@example.org>", "<- 250 OK", "-> DATA",
+          "<- 354 End data with <CR><LF>.<CR><LF>", "<- 250 OK",
+          // The second Send says QUIT before it connects again.
+          "*** seeSmtpConnect", "-> QUIT", "<- 221 Bye", "Server = 'localhost'",
+          "Connected to 'localhost'", "<- 220 loopback.test Python SMTP VERSION", "Greeting seen",
+          "-> HELO example.org", "<- 250 loopback.test", "*** seeSendEmail",
+          "-> MAIL FROM:<jobs@example.org>", "<- 250 OK", "-> RCPT TO:<ann@example.org>",
+          "<- 250 OK", "-> DATA", "<- 354 End data with <CR><LF>.<CR><LF>", "<- 250 OK",
+          "*** seeClose", "-> QUIT", "<- 221 Bye"}},
     };
-    EXPECT_EQ(log, expected);
+    for (const auto& c : cases) {
+        fs::remove(log_);
+        EXPECT_EQ(Main("Function Main()\n" + c.script + "End Function\n", {{"DIR", folder}}),
+                  "00000");
+        EXPECT_EQ(TraceLines(log_), c.trace);
+    }
 }
 
 } // namespace
