@@ -21,6 +21,8 @@
 
 #include "vbscript/class_registry.h"
 
+#include "platform/lifetime/scope_exit.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -68,10 +70,7 @@ public:
     }
     std::string TypeName() const override { return inner_->TypeName(); }
     Variant Invoke(std::string_view name, InvokeKind kind, std::vector<Variant>& args) override {
-        struct Repin {
-            FuzzMailObject& self;
-            ~Repin() { self.Pin(); }
-        } repin{*this};
+        const ob::ScopeExit repin([this] { Pin(); });
         return inner_->Invoke(name, kind, args);
     }
 

@@ -5,6 +5,7 @@
 #include "mail/address.h"
 #include "mail/channel_options.h"
 #include "mail/mail_engine.h"
+#include "platform/diagnostics/assert.h"
 
 #include <climits>
 #include <filesystem>
@@ -192,6 +193,7 @@ std::int32_t Pop3Object::Lines(std::uint32_t message, int lines, std::size_t siz
     text.assign(size, '\0');
     const std::int32_t length = Record(MailEngine::Process().EmailLines(
         Channel(), static_cast<int>(message), lines, text.data(), text.size()));
+    OB_ASSERT(length < 0 || static_cast<std::size_t>(length) < size);
     text.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
     return length;
 }
