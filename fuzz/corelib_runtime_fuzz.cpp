@@ -44,7 +44,6 @@ namespace {
 using ob::fuzz::Check;
 using ob::vbscript::InvokeKind;
 using ob::vbscript::Variant;
-using ob::vbscript::VBScriptControl;
 
 constexpr std::uint64_t kStepBudget = 20000;
 
@@ -136,18 +135,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    VBScriptControl control;
-    control.SetStepLimit(kStepBudget);
-    control.SetAllowUI(false);
     std::string prelude = "Dim OBCtrl, Ftp\nSet OBCtrl = CreateObject(\"OBCoreLib.Runtime\")\n"
                           "Set Ftp = CreateObject(\"OBCoreLib.ftp\")\n";
     prelude += ob::engine::ScriptLibraryText();
-    Check(control.AddCode(prelude));
-    if (!control.AddCode(std::string_view(reinterpret_cast<const char*>(data), size))) {
-        ob::fuzz::CheckError(control);
-        return 0;
-    }
-    ob::fuzz::RunLikelyProcedures(control);
-    Check(control.Reset());
+    ob::fuzz::RunAfterPrelude(prelude, std::string_view(reinterpret_cast<const char*>(data), size),
+                              kStepBudget);
     return 0;
 }

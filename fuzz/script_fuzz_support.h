@@ -10,8 +10,10 @@
 #include "platform/env/environment.h"
 #include "platform/registry/registry.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <stdlib.h>
@@ -61,6 +63,23 @@ inline void RunLikelyProcedures(vbscript::VBScriptControl& control) {
             }
         }
     }
+}
+
+/// Runs fuzzed VBScript on a new control under a statement budget: `prelude` (which
+/// must compile and run), then `input` as module code, then the likely procedures; a
+/// failure must leave its error, and the control must reset afterwards.
+inline void RunAfterPrelude(std::string_view prelude, std::string_view input,
+                            std::uint64_t stepBudget) {
+    vbscript::VBScriptControl control;
+    control.SetStepLimit(stepBudget);
+    control.SetAllowUI(false);
+    Check(control.AddCode(prelude));
+    if (!control.AddCode(input)) {
+        CheckError(control);
+        return;
+    }
+    RunLikelyProcedures(control);
+    Check(control.Reset());
 }
 
 } // namespace ob::fuzz

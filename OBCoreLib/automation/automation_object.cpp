@@ -5,6 +5,7 @@
 #include "platform/text/ascii_case.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <new>
 
