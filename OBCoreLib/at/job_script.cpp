@@ -1,0 +1,42 @@
+#include "OBCoreLib/at/job_script.h"
+
+#include "OBCoreLib/at/job_tag.h"
+#include "platform/process/command_line.h"
+
+namespace ob::at {
+
+std::vector<std::string> JobWords(std::string_view commandLine) {
+    if (commandLine.find_first_not_of(" \t") == std::string_view::npos) {
+        return {};
+    }
+    return process::SplitCommandLine(commandLine);
+}
+
+std::string ShellQuote(std::string_view word) {
+    std::string quoted = "'";
+    for (const char c : word) {
+        if (c == '\'') {
+            quoted += "'\\''";
+        } else {
+            quoted += c;
+        }
+    }
+    quoted += '\'';
+    return quoted;
+}
+
+std::string JobScript(const AtJobRecord& job) {
+    std::string script = "#!/bin/sh\n# " + JobTag(job) + "\n";
+    if ((job.flags & JOB_NONINTERACTIVE) != 0) {
+        script += "unset DISPLAY WAYLAND_DISPLAY XAUTHORITY\n";
+    }
+    script += "exec";
+    for (const std::string& word : JobWords(job.command)) {
+        script += ' ';
+        script += ShellQuote(word);
+    }
+    script += '\n';
+    return script;
+}
+
+} // namespace ob::at
