@@ -25,6 +25,11 @@ bool Present(const std::vector<std::string>& fields, std::size_t position) {
     return position < fields.size() && common::CronFieldPresent(fields[position].c_str());
 }
 
+// A month, year or day-of-year field restricts nothing when absent or a wildcard.
+bool Restricts(const std::vector<std::string>& fields, std::size_t position) {
+    return Present(fields, position) && fields[position][0] != '*';
+}
+
 bool StartsWithDigit(const std::string& field) {
     return !field.empty() && std::isdigit(static_cast<unsigned char>(field[0])) != 0;
 }
@@ -74,7 +79,7 @@ CronConversion ConvertCronToAtJob(std::string_view expression, std::uint32_t met
     if (fields.size() < 5 || fields.size() > 8) {
         return CronConversion::FieldCount;
     }
-    if (Present(fields, kMonth) || Present(fields, kYear) || Present(fields, kYearDay)) {
+    if (Restricts(fields, kMonth) || Restricts(fields, kYear) || Restricts(fields, kYearDay)) {
         return CronConversion::DateFieldPresent;
     }
     const bool withSecond = Present(fields, kSecond);

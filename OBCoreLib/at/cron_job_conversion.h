@@ -1,8 +1,9 @@
 // Turning a script's cron expression into the AT job that runs a command at its
 // times (NetScheduleJobAdd). Any thread.
 //
-// The expression is split as CheckTime splits it (5 to 8 fields; the month, year
-// and day-of-year fields must be absent). Only the leading number of the minute,
+// The expression is split as CheckTime splits it (5 to 8 fields). The month, year
+// and day-of-year fields must be absent or wildcards ("30 2 * * *" is every day at
+// 02:30): an AT job cannot be limited to some months, years or days of the year. Only the leading number of the minute,
 // hour and second fields counts ("0,30" is minute 0); the day-of-month and weekday
 // fields become bit masks through CronFieldMatcher, so they take lists, ranges and
 // wildcards. The job is non-interactive unless NCP_INTERACTIVE is given.
@@ -28,7 +29,7 @@ enum class [[nodiscard]] CronConversion{
     Converted,
     TooLong,          ///< over kMaxCronText characters
     FieldCount,       ///< fewer than 5 or more than 8 fields
-    DateFieldPresent, ///< a month, year or day-of-year field is given
+    DateFieldPresent, ///< a month, year or day-of-year field is given and no wildcard
     TimeNotNumber,    ///< the minute, hour or a given second field starts with no digit
     TimeOutOfRange,   ///< minute or second above 59, hour above 23
     NoDay,            ///< day fields are given but select no day

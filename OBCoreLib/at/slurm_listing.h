@@ -1,7 +1,9 @@
 // Reading what Slurm's tools answer: the job id that `sbatch --parsable` prints and
-// the lines of `squeue --noheader --format=%i|%S|%T|%k` (id, start or begin time,
-// state, comment), run with SLURM_TIME_FORMAT=standard. Pure functions; any
-// thread. Unreadable lines are skipped.
+// the lines of `squeue --noheader --Format=JobID:|,EligibleTime:|,State:|,Comment:0`
+// (id, the time the job may start, which is its begin time until it runs, state,
+// comment), run with SLURM_TIME_FORMAT=standard. The eligible time, not the start
+// time: squeue says N/A as the start of a pending job the scheduler has not looked
+// at yet. Pure functions; any thread. Unreadable lines are skipped.
 #pragma once
 
 #include "platform/time/ole_date.h"
@@ -15,11 +17,11 @@
 namespace ob::at {
 
 /// The format squeue is asked for.
-inline constexpr std::string_view kSqueueFormat = "%i|%S|%T|%k";
+inline constexpr std::string_view kSqueueFormat = "JobID:|,EligibleTime:|,State:|,Comment:0";
 
 struct SqueueEntry {
     std::uint32_t id = 0;
-    std::optional<datetime::OleDate> start; ///< none when squeue says N/A
+    std::optional<datetime::OleDate> start; ///< eligible time; none when N/A
     std::string state;                      ///< PENDING, RUNNING, FAILED ...
     std::string comment;
 };

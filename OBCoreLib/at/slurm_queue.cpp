@@ -50,7 +50,7 @@ AtStatus SlurmQueue::List(std::vector<AtJobRecord>& jobs) {
     const ToolRun run = RunQueueTool("squeue",
                                      {"--noheader", "--me", "--partition=" + cluster_.partition,
                                       "--states=" + std::string(kListedStates),
-                                      "--format=" + std::string(kSqueueFormat)},
+                                      "--Format=" + std::string(kSqueueFormat)},
                                      {}, ToolEnvironment());
     if (!run.exitedZero) {
         return ToolFailure(run);
