@@ -2,6 +2,7 @@
 
 #include "host/console_defaults.h"
 #include "host/host_session.h"
+#include "host/register_command.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
 
@@ -98,6 +99,7 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         OB_PutEnv(nullptr, "JR.OUTPUT_LEVEL", options.level->c_str(), ENV_TRANSIENT);
     }
     EnsureConsoleDefaults(err);
+    EnsureAutomationRegistered(err);
     ReportStoreProblem(err);
 
     HostSession host(out, err);
