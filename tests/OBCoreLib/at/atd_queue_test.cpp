@@ -17,44 +17,15 @@ namespace {
 
 using datetime::OleDate;
 
-class AtdQueueTest : public ::testing::Test {
+class AtdQueueTest : public test::AtdTest {
 protected:
-    static void SetUpTestSuite() {
-        atd_ = std::make_unique<test::PrivateAtd>();
-        if (!atd_->Start(reason_)) {
-            atd_.reset();
-        }
-    }
-    static void TearDownTestSuite() { atd_.reset(); }
-
-    void SetUp() override {
-        if (!atd_) {
-            GTEST_SKIP() << reason_;
-        }
-        test::UseScratchStores(dir_);
-    }
-    void TearDown() override {
-        clock::SetTestClock(nullptr);
-        std::vector<AtJobRecord> jobs;
-        if (atd_ && ScheduleJobEnum(".", jobs).Ok() && !jobs.empty()) {
-            (void)ScheduleJobDel(".", 0, std::numeric_limits<std::int32_t>::max());
-        }
-    }
-
     static std::vector<AtJobRecord> Jobs() {
         std::vector<AtJobRecord> jobs;
         const AtStatus status = ScheduleJobEnum("", jobs);
         EXPECT_TRUE(status.Ok()) << FailureText(status);
         return jobs;
     }
-
-    static std::unique_ptr<test::PrivateAtd> atd_;
-    static std::string reason_;
-    test::ScratchDir dir_;
 };
-
-std::unique_ptr<test::PrivateAtd> AtdQueueTest::atd_;
-std::string AtdQueueTest::reason_;
 
 TEST_F(AtdQueueTest, WeekdaysGiveOneJobEachThatEnumerationAndDeleteSee) {
     std::uint32_t first = 0;

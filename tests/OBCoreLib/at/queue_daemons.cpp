@@ -1,17 +1,20 @@
 #include "queue_daemons.h"
 
+#include "OBCoreLib/at/at_service.h"
 #include "OBCoreLib/at/cluster_settings.h"
 #include "OBCoreLib/at/queue_tool.h"
 #include "platform/env/environment.h"
 #include "platform/process/resolve_program.h"
 #include "platform/process/spawn_child.h"
 #include "platform/registry/registry.h"
+#include "platform/time/clock.h"
 
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <random>
@@ -90,6 +93,35 @@ bool WaitForFile(const std::string& path, int seconds) {
     return true;
 }
 
+std::unique_ptr<PrivateAtd> AtdTest::atd_;
+std::string AtdTest::reason_;
+
+void AtdTest::SetUpTestSuite() {
+    atd_ = std::make_unique<PrivateAtd>();
+    if (!atd_->Start(reason_)) {
+        atd_.reset();
+    }
+}
+
+void AtdTest::TearDownTestSuite() {
+    atd_.reset();
+}
+
+void AtdTest::SetUp() {
+    if (!atd_) {
+        GTEST_SKIP() << reason_;
+    }
+    UseScratchStores(dir_);
+}
+
+void AtdTest::TearDown() {
+    clock::SetTestClock(nullptr);
+    std::vector<at::AtJobRecord> jobs;
+    if (atd_ && at::ScheduleJobEnum(".", jobs).Ok() && !jobs.empty()) {
+        (void)at::ScheduleJobDel(".", 0, std::numeric_limits<std::int32_t>::max());
+    }
+}
+
 PrivateAtd::~PrivateAtd() {
     Stop(pid_);
 }
@@ -157,7 +189,8 @@ std::string SlurmCluster::LogTail() const {
     std::string tail;
     for (const char* log : {"log/slurmctld.log", "log/slurmd.log"}) {
         std::ifstream in(dir_ / log);
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
         tail += std::string(log) + ":\n" + text.substr(text.size() > 2000 ? text.size() - 2000 : 0);
     }
     return tail;

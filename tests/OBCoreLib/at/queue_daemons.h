@@ -15,6 +15,10 @@
 
 #include "support/scratch.h"
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -60,6 +64,23 @@ private:
 
     ScratchDir dir_;
     std::vector<pid_t> daemons_; // in start order; stopped in reverse
+};
+
+/// Tests on a private atd: started once per test program, skipped with the reason
+/// when it cannot run; each test has scratch settings stores and the real clock,
+/// and leaves the queue empty.
+class AtdTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    ScratchDir dir_;
+
+private:
+    static std::unique_ptr<PrivateAtd> atd_;
+    static std::string reason_;
 };
 
 /// Waits up to `seconds` for `path` to exist.

@@ -44,8 +44,8 @@ TEST_F(SlurmQueueTest, NetCreateProcessRunsTheProgramWithEveryWordIntact) {
         NetCreateProcess(0, kMachine, NastyCommandLine(test::ProbePath(), report), id);
     ASSERT_TRUE(status.Ok()) << FailureText(status);
     EXPECT_GT(id, 0u);
-    ASSERT_TRUE(test::WaitForFile(report, 30))
-        << "the job did not run within 30 seconds\n" << cluster_.LogTail();
+    ASSERT_TRUE(test::WaitForFile(report, 30)) << "the job did not run within 30 seconds\n"
+                                               << cluster_.LogTail();
     const std::string written = ReadFile(report);
     EXPECT_EQ(written.substr(0, ExpectedProbeArgs(report).size()), ExpectedProbeArgs(report));
 }
