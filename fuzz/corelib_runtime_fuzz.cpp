@@ -7,7 +7,8 @@
 // must never happen is a crash, a leak, or an exception escaping the control.
 //
 // Withdrawn (they raise "Permission denied"): everything that starts programs or
-// logs accounts on, GetMessage, which waits without limit for a message, and
+// logs accounts on, the Net... methods that place, read or delete jobs in a real
+// queue (atd would run fuzzed commands), GetMessage, which waits without limit for a message, and
 // SetTimer, whose timers would pile up on the fuzzer's thread from input to input.
 // The settings stores point at a scratch directory.
 //
@@ -39,9 +40,20 @@ using ob::vbscript::VBScriptControl;
 
 constexpr std::uint64_t kStepBudget = 20000;
 
-constexpr std::string_view kWithdrawn[] = {
-    "CreateProcess",           "CreateProcessAsUser", "ShellExecute", "LogonUser",
-    "ImpersonateLoggedOnUser", "GetMessage",          "SetTimer"};
+constexpr std::string_view kWithdrawn[] = {"CreateProcess",
+                                           "CreateProcessAsUser",
+                                           "ShellExecute",
+                                           "LogonUser",
+                                           "ImpersonateLoggedOnUser",
+                                           "GetMessage",
+                                           "SetTimer",
+                                           "NetCreateProcess",
+                                           "NetCreateProcessAsUser",
+                                           "NetScheduleJobAdd",
+                                           "NetScheduleJobAddAsUser",
+                                           "NetScheduleJobDel",
+                                           "NetScheduleJobGetInfo",
+                                           "NetScheduleJobEnum"};
 
 // The runtime object without the methods that reach beyond the process or wait.
 class FuzzRuntime final : public ob::vbscript::Object {
