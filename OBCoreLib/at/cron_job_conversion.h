@@ -3,9 +3,9 @@
 //
 // The expression is split as CheckTime splits it (5 to 8 fields). The month, year
 // and day-of-year fields must be absent or wildcards ("30 2 * * *" is every day at
-// 02:30): an AT job cannot be limited to some months, years or days of the year. Only the leading number of the minute,
-// hour and second fields counts ("0,30" is minute 0); the day-of-month and weekday
-// fields become bit masks through CronFieldMatcher, so they take lists, ranges and
+// 02:30): an AT job cannot be limited to some months, years or days of the year. Only the leading
+// number of the minute, hour and second fields counts ("0,30" is minute 0); the day-of-month and
+// weekday fields become bit masks through CronFieldMatcher, so they take lists, ranges and
 // wildcards. The job is non-interactive unless NCP_INTERACTIVE is given.
 //
 // Two kinds of expression that never fire are refused rather than turned into a job

@@ -6,10 +6,11 @@
 namespace ob::at {
 
 std::vector<std::string> JobWords(std::string_view commandLine) {
-    if (commandLine.find_first_not_of(" \t") == std::string_view::npos) {
-        return {};
+    std::vector<std::string> words = process::SplitCommandLine(commandLine);
+    if (!words.empty() && words.front().empty()) {
+        words.clear(); // "" names no program
     }
-    return process::SplitCommandLine(commandLine);
+    return words;
 }
 
 std::string ShellQuote(std::string_view word) {

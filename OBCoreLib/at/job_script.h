@@ -18,7 +18,8 @@
 
 namespace ob::at {
 
-/// The program and arguments a job runs; empty for a line without any word.
+/// The program and arguments a job runs; empty for a line without any word or
+/// with an empty program word.
 std::vector<std::string> JobWords(std::string_view commandLine);
 
 /// `word` as one shell word that the shell takes literally.

@@ -80,18 +80,6 @@ TEST_F(AtdQueueTest, GetInfoGivesTimeDaysAndTheCommandAsAdded) {
               OleDate::FromParts(day.year, day.month, 1).Format() + " 05:00:00");
 }
 
-TEST_F(AtdQueueTest, NetCreateProcessRunsTheProgramWithEveryWordIntact) {
-    const std::string report = dir_ / "report";
-    std::uint32_t id = 0;
-    const AtStatus status =
-        NetCreateProcess(0, ".", NastyCommandLine(test::ProbePath(), report), id);
-    ASSERT_TRUE(status.Ok()) << FailureText(status);
-    EXPECT_GT(id, 0u);
-    ASSERT_TRUE(test::WaitForFile(report, 20)) << "the job did not run within 20 seconds";
-    const std::string written = ReadFile(report);
-    EXPECT_EQ(written.substr(0, ExpectedProbeArgs(report).size()), ExpectedProbeArgs(report));
-}
-
 TEST_F(AtdQueueTest, NetCreateProcessMovesTheJobOnUntilItRunsToday) {
     // "Today" is tomorrow at 12:41:59, and the clock reaches 12:42:00 before the job
     // is placed: 12:41 has passed, so the first try lands on the day after and is

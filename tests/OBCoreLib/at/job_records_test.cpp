@@ -74,6 +74,7 @@ TEST(JobScript, TheShellHandsEveryWordOnUnchanged) {
 TEST(JobScript, CommandLinesWithoutWordsHaveNoProgram) {
     EXPECT_TRUE(JobWords("").empty());
     EXPECT_TRUE(JobWords(" \t ").empty());
+    EXPECT_TRUE(JobWords("\"\" arg").empty());
     EXPECT_EQ(JobWords("a\tb").size(), 2u);
 }
 

@@ -97,7 +97,7 @@ TEST_F(RuntimeRemoteJobs, RefusalsAnswerTheirFailureResults) {
     EXPECT_EQ(HandleTable::Process().Count(), handles);
 }
 
-TEST_F(RuntimeRemoteJobs, NetCreateProcessAsUserRunsTheProgramLikeNetCreateProcess) {
+TEST_F(RuntimeRemoteJobs, NetCreateProcessAsUserRunsTheProgramWithEveryWordIntact) {
     const std::string report = dir_ / "report";
     const std::int32_t id =
         Value("NetCreateProcessAsUser", {N(0), S("nobody"), S("."), S("secret"),
