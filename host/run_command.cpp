@@ -122,7 +122,10 @@ int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         return 2;
     }
     BlockStopSignals();
-    EnsureConsoleDefaults(err);
+    // A check changes nothing on the machine: its session's console listens on a
+    // free port given in this process's environment (read before the settings
+    // store), so no default is written and a running engine's port is not needed.
+    OB_PutEnv(nullptr, "cs_port", "0", ENV_TRANSIENT);
     ReportStoreProblem(err);
     HostSession host(out, err);
     if (!host.Start()) {
