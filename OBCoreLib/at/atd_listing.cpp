@@ -2,6 +2,7 @@
 
 #include "OBCoreLib/at/job_tag.h"
 #include "OBCoreLib/at/listing_text.h"
+#include "platform/text/blank.h"
 
 #include <array>
 
@@ -16,8 +17,8 @@ constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr"
 std::vector<std::string_view> Words(std::string_view text) {
     std::vector<std::string_view> words;
     std::size_t at = 0;
-    while ((at = text.find_first_not_of(" \t", at)) != std::string_view::npos) {
-        const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
+    while ((at = text.find_first_not_of(text::kBlankTab, at)) != std::string_view::npos) {
+        const std::size_t end = std::min(text.find_first_of(text::kBlankTab, at), text.size());
         words.push_back(text.substr(at, end - at));
         at = end;
     }

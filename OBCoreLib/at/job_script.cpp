@@ -1,6 +1,7 @@
 #include "OBCoreLib/at/job_script.h"
 
 #include "OBCoreLib/at/job_tag.h"
+#include "platform/diagnostics/assert.h"
 #include "platform/process/command_line.h"
 
 namespace ob::at {
@@ -31,8 +32,10 @@ std::string JobScript(const AtJobRecord& job) {
     if ((job.flags & JOB_NONINTERACTIVE) != 0) {
         script += "unset DISPLAY WAYLAND_DISPLAY XAUTHORITY\n";
     }
+    const std::vector<std::string> words = JobWords(job.command);
+    OB_ASSERT(!words.empty()); // callers refuse command lines without a program
     script += "exec";
-    for (const std::string& word : JobWords(job.command)) {
+    for (const std::string& word : words) {
         script += ' ';
         script += ShellQuote(word);
     }
