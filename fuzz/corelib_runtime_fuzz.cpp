@@ -9,7 +9,8 @@
 // escaping the control.
 //
 // Withdrawn (they raise "Permission denied"): everything that starts programs or
-// logs accounts on, GetMessage, which waits without limit for a message, and
+// logs accounts on, the Net... methods that place, read or delete jobs in a real
+// queue (atd would run fuzzed commands), GetMessage, which waits without limit for a message, and
 // SetTimer, whose timers would pile up on the fuzzer's thread from input to input.
 // FTP connections (FtpConnect, the ftp object's Connect) all go to a loopback port
 // that refuses them, whatever host and port the script names; the ftp object's
@@ -47,9 +48,20 @@ using ob::vbscript::Variant;
 
 constexpr std::uint64_t kStepBudget = 20000;
 
-constexpr std::string_view kWithdrawn[] = {
-    "CreateProcess",           "CreateProcessAsUser", "ShellExecute", "LogonUser",
-    "ImpersonateLoggedOnUser", "GetMessage",          "SetTimer"};
+constexpr std::string_view kWithdrawn[] = {"CreateProcess",
+                                           "CreateProcessAsUser",
+                                           "ShellExecute",
+                                           "LogonUser",
+                                           "ImpersonateLoggedOnUser",
+                                           "GetMessage",
+                                           "SetTimer",
+                                           "NetCreateProcess",
+                                           "NetCreateProcessAsUser",
+                                           "NetScheduleJobAdd",
+                                           "NetScheduleJobAddAsUser",
+                                           "NetScheduleJobDel",
+                                           "NetScheduleJobGetInfo",
+                                           "NetScheduleJobEnum"};
 
 // A loopback port that refuses connections: bound, never listening, kept for the
 // life of the process so that nothing else takes it.

@@ -7,7 +7,7 @@
 #include "OBCoreLib/runtime/ftp_methods.h"
 #include "OBCoreLib/runtime/launch_methods.h"
 #include "OBCoreLib/runtime/message_pump.h"
-#include "OBCoreLib/runtime/pending_methods.h"
+#include "OBCoreLib/runtime/remote_job_methods.h"
 #include "OBCoreLib/runtime/window_lookup.h"
 
 #include <vector>
@@ -165,8 +165,10 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("flags"), Text("user"), Text("server"), Text("password"), Text("commandline")},
          R::I4,
          "method NetCreateProcessAsUser",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             // The account has no place in a queue's job: the job runs as the
+             // queue runs jobs of this process's user.
+             return Put(out, NetCreateProcess(Flags(a), a.Text(2), a.Text(4)));
          }},
         {"NetCreateProcess",
          12,
@@ -174,8 +176,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("flags"), Text("server"), Text("commandline")},
          R::I4,
          "method NetCreateProcess",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetCreateProcess(Flags(a), a.Text(1), a.Text(2)));
          }},
         {"GetMessage",
          13,
@@ -229,8 +231,8 @@ std::vector<MemberInfo> MakeMembers() {
           Text("commandline")},
          R::I4,
          "method NetScheduleJobAddAsUser",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobAdd(Flags(a), a.Text(2), a.Text(4), a.Text(5)));
          }},
         {"NetScheduleJobAdd",
          19,
@@ -238,8 +240,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("flags"), Text("server"), Text("cron_spec"), Text("commandline")},
          R::I4,
          "method NetScheduleJobAdd",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobAdd(Flags(a), a.Text(1), a.Text(2), a.Text(3)));
          }},
         {"NetScheduleJobDel",
          20,
@@ -247,8 +249,8 @@ std::vector<MemberInfo> MakeMembers() {
          {Text("server"), I4("MinJobId"), I4("MaxJobId")},
          R::I4,
          "method NetScheduleJobDel",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobDel(a.Text(0), a.I4(1), a.I4(2)));
          }},
         {"NetScheduleJobGetInfo",
          21,
@@ -256,8 +258,8 @@ std::vector<MemberInfo> MakeMembers() {
          {Text("server"), I4("JobId")},
          R::I4,
          "method NetScheduleJobGetInfo",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfo(a.Text(0), a.I4(1)));
          }},
         {"FreeHandle",
          22,
@@ -282,29 +284,35 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject")},
          R::Text,
          "method NetScheduleJobGetInfoTime",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobTime()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoTime(a.I4(0)));
+         }},
         {"NetScheduleJobGetInfoError",
          24,
          M::Method,
          {I4("hObject")},
          R::I4,
          "method NetScheduleJobGetInfoError",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobError()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoError(a.I4(0)));
+         }},
         {"NetScheduleJobGetInfoCommand",
          25,
          M::Method,
          {I4("hObject")},
          R::Text,
          "method NetScheduleJobGetInfoCommand",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobCommand()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoCommand(a.I4(0)));
+         }},
         {"NetScheduleJobEnum",
          26,
          M::Method,
          {Text("server")},
          R::I4,
          "method NetScheduleJobEnum",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobEnum(a.Text(0)));
          }},
         {"NetScheduleJobEnumCount",
          27,
@@ -312,8 +320,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject")},
          R::I4,
          "method NetScheduleJobEnumCount",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobEnumCount(a.I4(0)));
          }},
         {"NetScheduleJobEnumGet",
          28,
@@ -321,8 +329,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject"), I4("Index")},
          R::I4,
          "method NetScheduleJobEnumGet",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobEnumGet(a.I4(0), a.I4(1)));
          }},
         {"NetScheduleJobGetInfoJobId",
          29,
@@ -330,7 +338,9 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject")},
          R::I4,
          "method NetScheduleJobGetInfoJobId",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobId()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoJobId(a.I4(0)));
+         }},
         {"GetEnvironmentVariable",
          30,
          M::Method,

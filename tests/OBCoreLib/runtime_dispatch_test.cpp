@@ -276,6 +276,8 @@ TEST(RuntimeDispatch, HandlesThatNameNothingAreFailuresNeverAddresses) {
 }
 
 TEST(RuntimeDispatch, TheRemoteJobMethodsAnswerTheirRefusal) {
+    test::ScratchDir dir;
+    test::UseScratchStores(dir);
     RuntimeObject object;
     const auto s = [](const char* text) { return Variant::String(text); };
     const auto n = [](int value) { return Variant::Long(value); };
@@ -284,14 +286,18 @@ TEST(RuntimeDispatch, TheRemoteJobMethodsAnswerTheirRefusal) {
         std::vector<Variant> args;
         std::int32_t value;
     };
+    // A machine name that names no cluster is unreachable; a cron expression with a
+    // month gives no AT job, wherever it goes.
     const std::vector<Case> cases = {
-        {"NetCreateProcess", {n(0), s("."), s("ls")}, -1},
-        {"NetCreateProcessAsUser", {n(0), s("u"), s(""), s("p"), s("ls")}, -1},
-        {"NetScheduleJobAdd", {n(0), s(""), s("30 2 * * *"), s("ls")}, -1},
-        {"NetScheduleJobAddAsUser", {n(0), s("u"), s(""), s("p"), s("30 2 * * *"), s("ls")}, -1},
-        {"NetScheduleJobDel", {s(""), n(1), n(5)}, 0},
-        {"NetScheduleJobGetInfo", {s(""), n(1)}, 0},
-        {"NetScheduleJobEnum", {s("")}, 0},
+        {"NetCreateProcess", {n(0), s("elsewhere"), s("ls")}, -1},
+        {"NetCreateProcessAsUser", {n(0), s("u"), s("elsewhere"), s("p"), s("ls")}, -1},
+        {"NetScheduleJobAdd", {n(0), s(""), s("30 2 * 5 *"), s("ls")}, -1},
+        {"NetScheduleJobAddAsUser",
+         {n(0), s("u"), s("elsewhere"), s("p"), s("30 2 * * *"), s("ls")},
+         -1},
+        {"NetScheduleJobDel", {s("elsewhere"), n(1), n(5)}, 0},
+        {"NetScheduleJobGetInfo", {s("elsewhere"), n(1)}, 0},
+        {"NetScheduleJobEnum", {s("elsewhere")}, 0},
     };
     for (const Case& c : cases) {
         const CallResult result = object.Call(c.method, c.args);
