@@ -125,6 +125,10 @@ OB_SETUP_API int32_t _isShutdownObrenta(uintptr_t, uintptr_t, uintptr_t,
     return 1;
 }
 
+OB_SETUP_API int32_t OB_SetupInstallDirectory(const char* installDirectory) {
+    return Guarded([&] { return !RememberInstallDirectory(installDirectory).empty(); });
+}
+
 OB_SETUP_API void Setup(int32_t logToDebugger, uintptr_t) {
     Guarded([&] {
         SetLogEcho(logToDebugger != 0);

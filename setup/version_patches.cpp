@@ -1,5 +1,6 @@
 #include "setup/version_patches.h"
 
+#include "obrenta/setup.h"
 #include "platform/fs/temp_file.h"
 #include "platform/registry/registry.h"
 #include "platform/text/ascii_case.h"
@@ -19,8 +20,7 @@ namespace {
 
 constexpr LogTag kTag = LogTag::Patch;
 
-constexpr std::array<std::string_view, 6> kVersions = {"3.6.4", "3.6.5", "3.8.2",
-                                                       "3.8.6", "3.9.3", "4.2.0"};
+constexpr std::string_view kVersions[] = {OB_SETUP_PATCHED_VERSIONS};
 
 // The name of `wanted` as the folder spells it (compared without regard to case,
 // its own spelling first); "" when the folder has no such entry.
@@ -154,7 +154,7 @@ std::vector<ScriptReplacement> ScriptReplacementsOf(std::string_view version) {
 
 int ApplyVersionPatch(std::string_view version, const std::string& scriptFolder) {
     Log(kTag, "Applying specific version patch to " + std::string(version) + "...\n");
-    if (std::find(kVersions.begin(), kVersions.end(), version) == kVersions.end()) {
+    if (std::find(std::begin(kVersions), std::end(kVersions), version) == std::end(kVersions)) {
         Log(kTag, "\tNo available patch for version " + std::string(version) + "\n");
         return 0;
     }

@@ -65,15 +65,23 @@ OB_SETUP_API int32_t _isForceRemove(uintptr_t, uintptr_t, uintptr_t, const char*
 OB_SETUP_API int32_t _isShutdownObrenta(uintptr_t, uintptr_t, uintptr_t,
                                         const char* installDirectory, uintptr_t);
 
+/* Records the installation directory for the functions that take none (Patch,
+ * Shutdown) and for the log, as the export that received one last would. 0 (and
+ * none recorded) for a null, empty or too long text (over 1023 characters). */
+OB_SETUP_API int32_t OB_SetupInstallDirectory(const char* installDirectory);
+
 /* Writes the first-time settings: console host and ports, the default account and
  * the default e-mail profile. A non-zero logToDebugger also copies each log entry
  * to standard error. */
 OB_SETUP_API void Setup(int32_t logToDebugger, uintptr_t reserved);
 /* _isShutdownObrenta without an installation directory. Always 1. */
 OB_SETUP_API int32_t Shutdown(void);
-/* Applies the patch for one earlier version ("3.6.4", "3.6.5", "3.8.2", "3.8.6",
- * "3.9.3", "4.2.0") to the scripts of the installation directory. 0 for a version
- * without a patch, else 1. */
+/* The versions that have a patch, oldest first. */
+#define OB_SETUP_PATCHED_VERSIONS "3.6.4", "3.6.5", "3.8.2", "3.8.6", "3.9.3", "4.2.0"
+
+/* Applies the patch for one earlier version (OB_SETUP_PATCHED_VERSIONS) to the
+ * scripts of the installation directory (or, when none is known, of the running
+ * program's folder). 0 for a version without a patch, else 1. */
 OB_SETUP_API int32_t Patch(const char* version);
 
 #ifdef __cplusplus
