@@ -3,6 +3,7 @@
 
 #include "platform/control/host_endpoint.h"
 #include "support/scratch.h"
+#include "support/served_endpoint.h"
 
 #include <gtest/gtest.h>
 
@@ -20,35 +21,6 @@ namespace ob::control {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Serves a listener on a thread until destroyed.
-class ServedListener {
-public:
-    ServedListener(const std::string& directory, RequestHandler handler)
-        : handler_(std::move(handler)) {
-        std::string problem;
-        EXPECT_TRUE(listener_.Open(directory, problem)) << problem;
-        thread_ = std::thread([this] {
-            while (!stop_.load()) {
-                pollfd ready{listener_.Fd(), POLLIN, 0};
-                if (::poll(&ready, 1, 20) == 1) {
-                    listener_.Serve(handler_);
-                }
-            }
-        });
-    }
-    ~ServedListener() {
-        stop_.store(true);
-        thread_.join();
-    }
-    const std::string& Path() const { return listener_.Path(); }
-
-private:
-    EndpointListener listener_;
-    RequestHandler handler_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
 
 // Sends raw bytes to an endpoint and returns the answer line.
 std::string RawExchange(const std::string& path, const std::string& bytes) {
@@ -73,7 +45,7 @@ TEST(HostEndpoint, RequestsReachTheHandlerAndItsAnswerComesBack) {
     test::ScratchDir dir;
     const std::string folder = dir / "run";
     std::atomic<int> calls{0};
-    ServedListener host(
+    test::ServedEndpoint host(
         folder,
         [&](std::string_view message, std::uint64_t wParam, std::int64_t lParam) -> std::int64_t {
             ++calls;
