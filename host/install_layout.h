@@ -9,10 +9,10 @@
 namespace ob::host {
 
 struct InstallLayout {
-    std::string prefix;     ///< /usr, /usr/local, /opt/obrenta, ...
-    std::string configDir;  ///< /etc for the prefix /usr, else PREFIX/etc
-    std::string jobFolder;  ///< CONFIG/obrenta/jobs: the installation directory
-    std::string manifest;   ///< PREFIX/share/obrenta/install_manifest.txt
+    std::string prefix;    ///< /usr, /usr/local, /opt/obrenta, ...
+    std::string configDir; ///< /etc for the prefix /usr, else PREFIX/etc
+    std::string jobFolder; ///< CONFIG/obrenta/jobs: the installation directory
+    std::string manifest;  ///< PREFIX/share/obrenta/install_manifest.txt
 };
 
 InstallLayout LayoutFor(const std::string& prefix);

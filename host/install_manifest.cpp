@@ -49,9 +49,9 @@ bool WriteManifest(const std::string& path, std::vector<std::string> files) {
 RemovalReport RemoveInstalledFiles(const std::vector<std::string>& files,
                                    const InstallLayout& layout) {
     std::set<std::string> shared = {layout.prefix, layout.configDir, layout.configDir + "/pam.d"};
-    for (const char* folder : {"bin", "lib", "lib/systemd", "lib/systemd/system", "include", "share",
-                               "share/doc", "share/man", "share/man/man1", "share/man/man5",
-                               "share/man/man8"}) {
+    for (const char* folder :
+         {"bin", "lib", "lib/systemd", "lib/systemd/system", "include", "share", "share/doc",
+          "share/man", "share/man/man1", "share/man/man5", "share/man/man8"}) {
         shared.insert(layout.prefix + "/" + folder);
     }
     RemovalReport report;

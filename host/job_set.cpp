@@ -10,7 +10,8 @@
 
 namespace ob::host {
 
-std::optional<std::vector<std::string>> JobFilesIn(const std::string& folder, std::string& problem) {
+std::optional<std::vector<std::string>> JobFilesIn(const std::string& folder,
+                                                   std::string& problem) {
     DIR* listing = ::opendir(folder.c_str());
     if (listing == nullptr) {
         problem = std::strerror(errno);

@@ -104,7 +104,8 @@ bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
 int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     RunOptions options;
     if (!ParseRunOptions(argc, argv, options, err)) {
-        err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [--jobs [DIR]] [FILE...]\n";
+        err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [--jobs [DIR]] "
+               "[FILE...]\n";
         return 2;
     }
     BlockStopSignals();

@@ -221,10 +221,9 @@ int Failed(const std::string& what, const InstallLayout& layout, std::ostream& e
 bool CreateMailProfile(const SetupOptions& options, std::ostream& err) {
     const std::uint32_t where =
         registry::RootWritable(registry::Root::LocalMachine) ? 0u : OB_MAPI_USER;
-    const std::uint32_t result =
-        OB_MapiCreateProfile("default", options.mailAddress->c_str(),
-                             options.mailName ? options.mailName->c_str() : nullptr,
-                             where | OB_MAPI_SET_DEFAULT);
+    const std::uint32_t result = OB_MapiCreateProfile(
+        "default", options.mailAddress->c_str(),
+        options.mailName ? options.mailName->c_str() : nullptr, where | OB_MAPI_SET_DEFAULT);
     if (result != SUCCESS_SUCCESS) {
         char reason[512] = {};
         OB_MapiLastError(reason, sizeof reason);

@@ -109,10 +109,10 @@ bool CopyWholeFile(const std::string& from, const std::string& to) {
 }
 
 bool BackupScripts(const std::string& directory) {
-    const LogTag tag = LogTag::BackupFile;
+    constexpr LogTag tag = LogTag::BackupFile;
     Log(tag, "\tReady to update samples...\n");
     const bool closed =
-        OverUserScripts(tag, directory, "", [tag](const std::string& path, const std::string&) {
+        OverUserScripts(tag, directory, "", [](const std::string& path, const std::string&) {
             if (!CopyWholeFile(path, path + std::string(kBackupSuffix))) {
                 Log(tag, "\tUpdate Warning: Failed to backup: " + path + "\n");
             }
@@ -121,9 +121,9 @@ bool BackupScripts(const std::string& directory) {
 }
 
 bool RestoreScripts(const std::string& directory) {
-    const LogTag tag = LogTag::RestoreFile;
+    constexpr LogTag tag = LogTag::RestoreFile;
     const bool closed = OverUserScripts(
-        tag, directory, kBackupSuffix, [tag](const std::string& path, const std::string& name) {
+        tag, directory, kBackupSuffix, [](const std::string& path, const std::string& name) {
             const std::size_t cut = text::AsciiLower(name).find(kBackupSuffix);
             const std::string target = path.substr(0, path.size() - name.size() + cut);
             if (!CopyWholeFile(path, target)) {
@@ -134,12 +134,12 @@ bool RestoreScripts(const std::string& directory) {
 }
 
 bool RemoveSampleScripts(const std::string& directory) {
-    const LogTag tag = LogTag::ForceRemove;
+    constexpr LogTag tag = LogTag::ForceRemove;
     bool closed = true;
     for (const std::string_view pattern : {"setup.jr", "System.jr", "Sample Scripts/*.jr"}) {
         closed =
             ForEachMatch(tag, "Update", InDirectory(directory, pattern),
-                         [tag](const std::string& path, const std::string&) {
+                         [](const std::string& path, const std::string&) {
                              if (::unlink(path.c_str()) != 0) {
                                  Log(tag, "\tUpdate Warning: Failed to delete: " + path + "\n");
                              }

@@ -58,10 +58,10 @@ std::string LogFilePath() {
     return program + ".log";
 }
 
-void Log(LogTag tag, std::string_view message, std::source_location where) {
-    const std::string entry =
-        "[" + std::string(TagName(tag)) + "](thread=" + std::to_string(::syscall(SYS_gettid)) +
-        ")(line=" + std::to_string(where.line()) + "): " + std::string(message);
+void Log(LogTag tag, std::string_view message, int line) {
+    const std::string entry = "[" + std::string(TagName(tag)) +
+                              "](thread=" + std::to_string(::syscall(SYS_gettid)) +
+                              ")(line=" + std::to_string(line) + "): " + std::string(message);
     UniqueFd file(::open(LogFilePath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     if (file.Valid()) {
         WriteAll(file.Get(), entry); // one write in practice: appends do not interleave

@@ -5,7 +5,6 @@
 // read it at any time. Any thread.
 #pragma once
 
-#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -20,10 +19,10 @@ std::string_view TagName(LogTag tag);
 /// The file entries go to now.
 std::string LogFilePath();
 
-/// Appends one entry; `where` gives its line number. A log that cannot be written
-/// is skipped: logging never fails an operation.
-void Log(LogTag tag, std::string_view message,
-         std::source_location where = std::source_location::current());
+/// Appends one entry; `line` is the caller's source line (filled in by the
+/// compiler). A log that cannot be written is skipped: logging never fails an
+/// operation.
+void Log(LogTag tag, std::string_view message, int line = __builtin_LINE());
 
 /// While set, every entry is also written to standard error (the debugger output
 /// of the installer's choice).
