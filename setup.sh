@@ -9,7 +9,7 @@ packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
           libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd
           libssl-dev openssl python3-aiosmtpd dovecot-pop3d msmtp
           libcurl4-openssl-dev curl python3-pyftpdlib python3-openssl vsftpd
-          libjpeg62-turbo-dev)
+          libjpeg62-turbo-dev pandoc dpkg-dev systemd)
 
 install_missing() {
     local missing=()
