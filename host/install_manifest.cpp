@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <fstream>
 #include <set>
 #include <unistd.h>
@@ -30,20 +29,6 @@ std::optional<std::vector<std::string>> ReadManifest(const std::string& path) {
         }
     }
     return files;
-}
-
-bool WriteManifest(const std::string& path, std::vector<std::string> files) {
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    if (std::find(files.begin(), files.end(), path) == files.end()) {
-        files.push_back(path);
-    }
-    std::ofstream out(path, std::ios::trunc);
-    for (const std::string& file : files) {
-        out << file << '\n';
-    }
-    out.flush();
-    return static_cast<bool>(out);
 }
 
 RemovalReport RemoveInstalledFiles(const std::vector<std::string>& files,

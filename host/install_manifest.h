@@ -1,6 +1,7 @@
-// The record of what `obrenta setup` installed: the list of files CMake wrote,
-// kept in the installation so that `obrenta setup remove` can take exactly those
-// away again. Any thread.
+// The record of what `obrenta setup` installed: the list of files the install
+// script wrote (cmake/ObrentaInstallConfig.cmake, asked through
+// OBRENTA_INSTALL_MANIFEST), kept in the installation so that `obrenta setup
+// remove` can take exactly those away again. Any thread.
 #pragma once
 
 #include "host/install_layout.h"
@@ -14,10 +15,6 @@ namespace ob::host {
 
 /// The files of a manifest, one path a line; none when it cannot be read.
 std::optional<std::vector<std::string>> ReadManifest(const std::string& path);
-
-/// Writes `files` (and the manifest itself) as the manifest `path`, creating its
-/// folder; false when it cannot.
-bool WriteManifest(const std::string& path, std::vector<std::string> files);
 
 /// What a removal did.
 struct RemovalReport {

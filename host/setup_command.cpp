@@ -158,16 +158,18 @@ private:
 };
 
 // Runs `cmake --install BUILD --prefix PREFIX` with this process's standard
-// streams; true when it succeeded.
-bool CmakeInstall(const std::string& build, const std::string& prefix, std::ostream& out,
-                  std::ostream& err) {
+// streams, asking the install script for the list of installed files in
+// `manifest`; true when it succeeded.
+bool CmakeInstall(const std::string& build, const std::string& prefix, const std::string& manifest,
+                  std::ostream& out, std::ostream& err) {
     const std::string cmake = process::FindOnSearchPath("cmake");
     if (cmake.empty()) {
         err << "obrenta setup: cmake is not on the search path\n";
         return false;
     }
     const std::vector<std::string> arguments = {"cmake", "--install", build, "--prefix", prefix};
-    const std::vector<std::string> environment = env::Block();
+    std::vector<std::string> environment = env::Block();
+    environment.push_back("OBRENTA_INSTALL_MANIFEST=" + manifest);
     auto pointers = [](const std::vector<std::string>& texts) {
         std::vector<char*> array;
         for (const std::string& text : texts) {
@@ -234,20 +236,28 @@ bool CreateMailProfile(const SetupOptions& options, std::ostream& err) {
     return true;
 }
 
-// Installs the build tree and keeps the record of what it installed.
-bool InstallFiles(const std::string& build, const InstallLayout& layout, std::ostream& out,
-                  std::ostream& err) {
+// Installs the build tree, keeping the record of what it installed, then runs the
+// steps after the files: the first-time settings and the restore of the backups.
+int InstallAndSetUp(const InstallerSession& session, const std::string& build,
+                    const SetupOptions& options, const InstallLayout& layout, std::ostream& out,
+                    std::ostream& err) {
     out << "obrenta setup: installing " << build << " into " << layout.prefix << "\n";
-    if (!CmakeInstall(build, layout.prefix, out, err)) {
-        return false;
+    if (!CmakeInstall(build, layout.prefix, layout.manifest, out, err)) {
+        return kFailure;
     }
-    const auto files = ReadManifest(build + "/install_manifest.txt");
-    if (!files || !WriteManifest(layout.manifest, *files)) {
-        err << "obrenta setup: cannot keep the list of installed files in " << layout.manifest
-            << "\n";
-        return false;
+    if (!ReadManifest(layout.manifest)) {
+        err << "obrenta setup: the list of installed files " << layout.manifest
+            << " was not written\n";
+        return kFailure;
     }
-    return true;
+    if (options.mailAddress && !CreateMailProfile(options, err)) {
+        return kFailure;
+    }
+    out << "obrenta setup: writing the first-time settings and restoring backed-up job files\n";
+    if (_isBatch3(session.Handle()) == 0) {
+        return Failed("the first-time settings or the restore failed", layout, err);
+    }
+    return kSuccess;
 }
 
 int Install(const SetupOptions& options, const InstallLayout& layout, std::ostream& out,
@@ -264,15 +274,9 @@ int Install(const SetupOptions& options, const InstallLayout& layout, std::ostre
     InstallerSession session(layout.jobFolder);
     out << "obrenta setup: stopping a running engine\n";
     _isBatch2(session.Handle());
-    if (!InstallFiles(*build, layout, out, err)) {
-        return kFailure;
-    }
-    if (options.mailAddress && !CreateMailProfile(options, err)) {
-        return kFailure;
-    }
-    out << "obrenta setup: writing the first-time settings\n";
-    if (_isBatch3(session.Handle()) == 0) {
-        return Failed("the first-time settings or the restore failed", layout, err);
+    if (const int installed = InstallAndSetUp(session, *build, options, layout, out, err);
+        installed != kSuccess) {
+        return installed;
     }
     out << "obrenta setup: installed; job folder " << layout.jobFolder << ", setup log "
         << LogPath(layout) << "\n";
@@ -290,12 +294,9 @@ int Upgrade(const SetupOptions& options, const InstallLayout& layout, std::ostre
     if (_isBatch1(session.Handle()) == 0) {
         return Failed("preparing the upgrade failed, nothing was installed", layout, err);
     }
-    if (!InstallFiles(*build, layout, out, err)) {
-        return kFailure;
-    }
-    out << "obrenta setup: writing the first-time settings and restoring the job files\n";
-    if (_isBatch3(session.Handle()) == 0) {
-        return Failed("the first-time settings or the restore failed", layout, err);
+    if (const int installed = InstallAndSetUp(session, *build, options, layout, out, err);
+        installed != kSuccess) {
+        return installed;
     }
     if (options.from) {
         for (const std::string_view version : kPatchedVersions) {

@@ -3,6 +3,7 @@
 #include "obrenta/setup.h"
 #include "platform/control/host_endpoint.h"
 #include "platform/env/environment.h"
+#include "platform/fs/write_all.h"
 #include "platform/lifetime/unique_fd.h"
 #include "platform/process/piped_child.h"
 #include "platform/process/resolve_program.h"
@@ -71,23 +72,13 @@ UniqueFd OpenTerminal() {
     return UniqueFd(::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC));
 }
 
-void WriteText(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written <= 0) {
-            return;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 TroubleAnswer AskOnTerminal(std::string_view title, std::string_view text) {
     UniqueFd terminal = OpenTerminal();
     if (!terminal.Valid()) {
         return TroubleAnswer::Cancel;
     }
-    WriteText(terminal.Get(),
-              std::string(title) + ": " + std::string(text) + "\n[R]etry or [C]ancel? ");
+    fs::WriteAll(terminal.Get(),
+                 std::string(title) + ": " + std::string(text) + "\n[R]etry or [C]ancel? ");
     char answer = 0;
     const bool read = ::read(terminal.Get(), &answer, 1) == 1;
     for (char rest = answer; read && rest != '\n' && ::read(terminal.Get(), &rest, 1) == 1;) {
@@ -97,8 +88,8 @@ TroubleAnswer AskOnTerminal(std::string_view title, std::string_view text) {
 
 void TellOnTerminal(std::string_view title, std::string_view text) {
     UniqueFd terminal = OpenTerminal();
-    WriteText(terminal.Valid() ? terminal.Get() : STDERR_FILENO,
-              std::string(title) + ": " + std::string(text));
+    fs::WriteAll(terminal.Valid() ? terminal.Get() : STDERR_FILENO,
+                 std::string(title) + ": " + std::string(text));
 }
 
 } // namespace

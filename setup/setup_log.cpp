@@ -1,6 +1,7 @@
 #include "setup/setup_log.h"
 
 #include "platform/fs/program_path.h"
+#include "platform/fs/write_all.h"
 #include "platform/lifetime/unique_fd.h"
 #include "setup/install_directory.h"
 
@@ -13,16 +14,6 @@ namespace ob::setup {
 namespace {
 
 std::atomic<bool> g_echo{false};
-
-void WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written <= 0) {
-            return;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
 
 } // namespace
 
@@ -64,10 +55,10 @@ void Log(LogTag tag, std::string_view message, int line) {
                               ")(line=" + std::to_string(line) + "): " + std::string(message);
     UniqueFd file(::open(LogFilePath().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     if (file.Valid()) {
-        WriteAll(file.Get(), entry); // one write in practice: appends do not interleave
+        fs::WriteAll(file.Get(), entry); // one write in practice: appends do not interleave
     }
     if (g_echo.load()) {
-        WriteAll(STDERR_FILENO, entry);
+        fs::WriteAll(STDERR_FILENO, entry);
     }
 }
 
