@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package: built by CPack from the build tree given, its contents and
 # control data read back with dpkg-deb, unpacked into a scratch root with dpkg -x,
-# its systemd unit checked by systemd-analyze, and the unpacked program run on the
-# example job folder. Exit 77 (skipped) when a tool it needs is missing.
+# its systemd unit checked by systemd-analyze, the unpacked program run on the
+# example job folder, and (as root) the package installed, run and purged by dpkg
+# inside a throw-away overlay of the system. Exit 77 (skipped) when a tool it
+# needs is missing.
 set -euo pipefail
 build=$1
 
@@ -95,5 +97,46 @@ output=$("$obrenta" run --seconds 3 --jobs "$scratch/root/etc/obrenta/jobs" 2>&1
     fail "the unpacked program: $output"
 grep -q '^Obrenta started at ' <<<"$output" || fail "the example jobs did not run: $output"
 pass
+
+# dpkg -i, the service's command, dpkg -r and --purge, as on a machine of its own: in a
+# private mount namespace whose root is an overlay of this one, so that nothing
+# reaches the real system (root only; skipped with a note where the kernel refuses).
+sandbox="$scratch/sandbox"
+mkdir -p "$sandbox/upper" "$sandbox/work" "$sandbox/merged"
+cp "$deb" "$scratch/obrenta.deb"
+cat >"$scratch/sandboxed.sh" <<SANDBOX
+set -e
+mount -t overlay overlay -o lowerdir=/,upperdir=$sandbox/upper,workdir=$sandbox/work $sandbox/merged
+mount -t proc proc $sandbox/merged/proc
+mount --rbind /dev $sandbox/merged/dev
+mount -t tmpfs tmpfs $sandbox/merged/run
+echo sandbox-ready
+exec chroot $sandbox/merged /bin/sh -s
+SANDBOX
+if [ "$(id -u)" -ne 0 ] || ! command -v unshare >/dev/null ||
+    ! unshare -m --propagation private sh "$scratch/sandboxed.sh" </dev/null 2>/dev/null |
+    grep -q sandbox-ready; then
+    echo "dpkg -i is not tried: it needs root and a private mount namespace with an overlay"
+else
+    installed=$(unshare -m --propagation private sh "$scratch/sandboxed.sh" 2>&1 <<INSIDE
+set -e
+unset OBRENTA_MACHINE_DIR OBRENTA_USER_DIR OBRENTA_RUNTIME_DIR
+# A fresh machine has no settings store; man-db need not index the pages.
+rm -rf /var/lib/obrenta /var/lib/man-db/auto-update
+dpkg -i $scratch/obrenta.deb >/dev/null
+obrenta reg query 'HKLM\Software\Varndel Software\Obrenta\Communication'
+obrenta reg add 'HKLM\Software\Varndel Software\Obrenta\Communication' cs_port 0 >/dev/null
+\$(sed -n 's/^ExecStart=//p' /usr/lib/systemd/system/obrenta.service) --seconds 3 2>&1
+dpkg -r obrenta >/dev/null
+[ -f /etc/obrenta/jobs/User.jr ] && echo removed-keeps-jobs
+dpkg --purge obrenta >/dev/null
+[ ! -e /etc/obrenta ] && [ ! -e /usr/bin/obrenta ] && echo purged
+INSIDE
+) || fail "dpkg in the sandbox: $installed"
+    for expected in "cs_port = 1229" "Obrenta started at " removed-keeps-jobs purged; do
+        grep -q "$expected" <<<"$installed" || fail "dpkg in the sandbox, no '$expected': $installed"
+        pass
+    done
+fi
 
 echo "$checks passed, 0 failed"
