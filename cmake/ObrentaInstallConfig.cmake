@@ -10,8 +10,15 @@ else()
 endif()
 set(ob_jobs "${ob_etc}/obrenta/jobs")
 
-file(INSTALL DESTINATION "${ob_etc}/pam.d" TYPE FILE
-     FILES "${OB_SOURCE_DIR}/packaging/pam.d/obrenta")
+# PAM reads its services from /etc/pam.d alone: a system-wide install (/usr,
+# /usr/local) puts it there; an install into a folder of its own keeps it below the
+# prefix, and `obrenta setup` says where it would have to go.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr" OR CMAKE_INSTALL_PREFIX STREQUAL "/usr/local")
+  set(ob_pam "/etc/pam.d")
+else()
+  set(ob_pam "${ob_etc}/pam.d")
+endif()
+file(INSTALL DESTINATION "${ob_pam}" TYPE FILE FILES "${OB_SOURCE_DIR}/packaging/pam.d/obrenta")
 
 # The example job folder. A file the user has changed is replaced here as any
 # installed file is; `obrenta setup upgrade` backs the user's scripts up first and

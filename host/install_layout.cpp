@@ -29,6 +29,8 @@ InstallLayout LayoutFor(const std::string& prefix) {
     layout.prefix = WithoutTrailingSlashes(prefix);
     layout.configDir = layout.prefix == "/usr" ? "/etc" : layout.prefix + "/etc";
     layout.jobFolder = layout.configDir + "/obrenta/jobs";
+    const bool systemWide = layout.prefix == "/usr" || layout.prefix == "/usr/local";
+    layout.pamService = (systemWide ? std::string("/etc") : layout.configDir) + "/pam.d/obrenta";
     layout.manifest = layout.prefix + "/share/obrenta/install_manifest.txt";
     return layout;
 }

@@ -280,6 +280,10 @@ int Install(const SetupOptions& options, const InstallLayout& layout, std::ostre
     }
     out << "obrenta setup: installed; job folder " << layout.jobFolder << ", setup log "
         << LogPath(layout) << "\n";
+    if (layout.pamService != "/etc/pam.d/obrenta") {
+        out << "obrenta setup: PAM reads /etc/pam.d only: copy " << layout.pamService
+            << " there for launches as other users and console log-ons\n";
+    }
     return kSuccess;
 }
 
