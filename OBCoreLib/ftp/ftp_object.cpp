@@ -262,10 +262,10 @@ I4Result FtpObject::Run(FtpOperation operation, const CallArgs& a) {
         break;
     }
     const I4Result result = Outcome(ok);
-    const OperationSpec& spec = kOperations[static_cast<std::size_t>(operation)];
+    const OperationSpec& row = kOperations[static_cast<std::size_t>(operation)];
     std::string line =
-        OutcomeWord(result.value) + " = " + std::string(spec.name) + "(" + Quoted(a.Text(0));
-    if (spec.shape == Shape::kNamesAndMode) {
+        OutcomeWord(result.value) + " = " + std::string(row.name) + "(" + Quoted(a.Text(0));
+    if (row.shape == Shape::kNamesAndMode) {
         line += "," + Quoted(a.Text(1)) + "," + common::ftp::ModeWord(a.I2(2));
     }
     log_.Write(Detail::kWithOutcome, line + ")");
