@@ -23,11 +23,6 @@
 
 #include "platform/lifetime/scope_exit.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,26 +34,11 @@ namespace {
 
 using ob::corelib::AutomationObject;
 using ob::fuzz::Check;
+using ob::fuzz::RefusingPort;
 using ob::vbscript::InvokeKind;
 using ob::vbscript::Variant;
 
 constexpr std::uint64_t kStepBudget = 20000;
-
-// A loopback port that refuses connections: bound for the life of the process,
-// never listening.
-int RefusingPort() {
-    static const int port = [] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        Check(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-              ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0);
-        return static_cast<int>(ntohs(address.sin_port));
-    }();
-    return port;
-}
 
 // An e-mail object that cannot leave the machine: what a call set for the server,
 // the ports and the trace is put back after it.

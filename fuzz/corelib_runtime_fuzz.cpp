@@ -29,10 +29,6 @@
 
 #include "platform/text/ascii_case.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -43,6 +39,7 @@
 namespace {
 
 using ob::fuzz::Check;
+using ob::fuzz::RefusingPort;
 using ob::vbscript::InvokeKind;
 using ob::vbscript::Variant;
 
@@ -62,22 +59,6 @@ constexpr std::string_view kWithdrawn[] = {"CreateProcess",
                                            "NetScheduleJobDel",
                                            "NetScheduleJobGetInfo",
                                            "NetScheduleJobEnum"};
-
-// A loopback port that refuses connections: bound, never listening, kept for the
-// life of the process so that nothing else takes it.
-std::uint16_t RefusingPort() {
-    static const std::uint16_t port = [] {
-        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        Check(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-              ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0);
-        return ntohs(address.sin_port);
-    }();
-    return port;
-}
 
 // A value the script gave that converts (the call would not raise on it): only
 // then is it replaced, so type errors still reach the object.
@@ -116,8 +97,8 @@ public:
         if (ob::text::EqualsIgnoringCase(name, "Connect") && args.empty()) {
             std::vector<Variant> none;
             // A port beyond 16 bits is refused before any connection: keep it.
-            const bool usablePort = inner_.Invoke("Port", InvokeKind::PropertyGet, none)
-                                        .ToDouble() <= 65535;
+            const bool usablePort =
+                inner_.Invoke("Port", InvokeKind::PropertyGet, none).ToDouble() <= 65535;
             std::vector<Variant> host = {Variant::String("127.0.0.1")};
             inner_.Invoke("Server", InvokeKind::PropertyPut, host);
             if (usablePort) {

@@ -18,12 +18,33 @@
 
 #include <stdlib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 namespace ob::fuzz {
 
 inline void Check(bool condition) {
     if (!condition) {
         std::abort();
     }
+}
+
+/// A loopback port that refuses connections: bound, never listening, kept for the
+/// life of the process so that nothing else takes it. Fuzzed scripts that connect
+/// anywhere are sent here.
+inline std::uint16_t RefusingPort() {
+    static const std::uint16_t port = [] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        Check(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+              ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        return ntohs(address.sin_port);
+    }();
+    return port;
 }
 
 /// A failing call always leaves an error with a number and a description.
