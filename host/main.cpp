@@ -11,7 +11,7 @@ namespace {
 
 void Usage(std::ostream& err) {
     err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]\n"
-           "       obrenta check FILE...\n"
+           "       obrenta check [--next N [--from \"YYYY-MM-DD HH:MM:SS\"]] FILE...\n"
            "       obrenta reg query KEY [NAME]\n"
            "       obrenta reg add KEY NAME DATA\n"
            "       obrenta reg delete KEY [NAME]\n"

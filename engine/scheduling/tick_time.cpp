@@ -4,6 +4,9 @@
 #include "platform/time/clock.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <string>
+#include <string_view>
 
 namespace ob::engine {
 namespace {
@@ -32,7 +35,25 @@ TickTime TickTime::At(const datetime::OleDate& wall) {
 }
 
 TickTime TickTime::Current() {
-    return AtInstant(std::chrono::system_clock::to_time_t(clock::Now()));
+    // A pass asks once per job within the same second: the time zone's answers are
+    // kept for the second (and the TZ setting) they were found for.
+    struct Kept {
+        std::time_t instant = 0;
+        std::string zone;
+        TickTime tick;
+        bool valid = false;
+    };
+    thread_local Kept kept;
+    const std::time_t instant = std::chrono::system_clock::to_time_t(clock::Now());
+    const char* zone = std::getenv("TZ");
+    const std::string_view zoneText = zone != nullptr ? zone : "";
+    if (!kept.valid || kept.instant != instant || kept.zone != zoneText) {
+        kept.tick = AtInstant(instant);
+        kept.instant = instant;
+        kept.zone.assign(zoneText);
+        kept.valid = true;
+    }
+    return kept.tick;
 }
 
 } // namespace ob::engine

@@ -8,6 +8,7 @@
 
 #include "engine/console/command_server.h"
 #include "engine/jobs/job_queue.h"
+#include "engine/scheduling/preview_mailbox.h"
 #include "engine/services/shared_library.h"
 #include "engine/session/log_ring.h"
 #include "engine/session/step_control.h"
@@ -102,6 +103,8 @@ struct EngineSession {
     LogRing log;
     /// Engine thread's tick timer id (engine thread only).
     std::uintptr_t tickTimer = 0;
+    /// Schedule previews other threads wait for (answered on EM_PREVIEW).
+    PreviewMailbox previews;
 };
 
 /// Enters the session lock for a scope, counting the nesting.
