@@ -3,6 +3,7 @@
 #include "host/check_next.h"
 #include "host/console_defaults.h"
 #include "host/host_session.h"
+#include "obrenta/history.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
 
@@ -105,6 +106,8 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     if (!host.Start()) {
         return 1;
     }
+    // Every run is recorded in history.db beside the machine settings.
+    OB_EnableHistory(host.Handle(), nullptr);
     if (!LoadAll(host, options.files)) {
         host.Stop();
         return 1;

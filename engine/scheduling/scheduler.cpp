@@ -1,5 +1,6 @@
 #include "engine/scheduling/scheduler.h"
 
+#include "engine/history/run_history.h"
 #include "engine/jobs/action_statement.h"
 #include "engine/jobs/session_jobs.h"
 #include "engine/scheduling/job_run.h"
@@ -109,11 +110,14 @@ StepResult ProcessOneJob(EngineSession& session, Job* job) {
         return StepResult::Next;
     }
     TriggerLine(session, *job);
+    RunRecording recording(session, *job);
     const RunResult result = RunJob(session, fired, *job);
+    recording.Finish(result);
     return RunControl(session, *job, result);
 }
 
 void Tick(EngineSession& session) {
+    ReportHistoryProblems(session);
     const std::uint32_t flags = session.flags.load();
     if ((flags & SF_ENABLED) != 0 && (flags & SF_TICK_BUSY) == 0 &&
         session.stepState.load() != StepState::Paused) {

@@ -31,6 +31,8 @@ namespace ob::engine {
 /// A loaded service module (filled by the service loader, engine/services). It owns
 /// its libraries: they are closed when the session's service list goes away, the
 /// service's own library before the dependencies it was loaded after.
+class RunHistory;
+
 struct ServiceModule {
     std::string name;                   ///< as given to -load -service
     OB_ServiceMain entry = nullptr;     ///< the library's service_main
@@ -105,6 +107,10 @@ struct EngineSession {
     std::uintptr_t tickTimer = 0;
     /// Schedule previews other threads wait for (answered on EM_PREVIEW).
     PreviewMailbox previews;
+    /// The run history, once the host enabled it: set once (under `lock`) and kept
+    /// as long as the session; `history` is read without the lock.
+    std::shared_ptr<RunHistory> historyOwner;
+    std::atomic<RunHistory*> history{nullptr};
 };
 
 /// Enters the session lock for a scope, counting the nesting.
