@@ -3,6 +3,7 @@
 #include "host/check_next.h"
 #include "host/console_defaults.h"
 #include "host/host_session.h"
+#include "host/register_command.h"
 #include "obrenta/history.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
@@ -100,6 +101,7 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         OB_PutEnv(nullptr, "JR.OUTPUT_LEVEL", options.level->c_str(), ENV_TRANSIENT);
     }
     EnsureConsoleDefaults(err);
+    EnsureAutomationRegistered(err);
     ReportStoreProblem(err);
 
     HostSession host(out, err);
@@ -125,7 +127,10 @@ int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         return 2;
     }
     BlockStopSignals();
-    EnsureConsoleDefaults(err);
+    // A check changes nothing on the machine: its session's console listens on a
+    // free port given in this process's environment (read before the settings
+    // store), so no default is written and a running engine's port is not needed.
+    OB_PutEnv(nullptr, "cs_port", "0", ENV_TRANSIENT);
     ReportStoreProblem(err);
     HostSession host(out, err);
     if (!host.Start()) {

@@ -128,12 +128,37 @@ bool Advance(ScheduleContext& context, TimeStatement& statement, const OleDate& 
     return true;
 }
 
+// A snoozed start that has fired: a repeating one returns to its regular time
+// before it is advanced.
+void EndSnooze(TimeStatement& statement) {
+    if (statement.snoozed && statement.resumeNext) {
+        statement.next = *statement.resumeNext;
+    }
+    statement.snoozed = false;
+    statement.resumeNext.reset();
+}
+
+// A snoozed cron statement fires at its snoozed time besides its fields.
+int SnoozedCronCheck(ScheduleContext& context, TimeStatement& statement, const TickTime& tick,
+                     bool commit) {
+    const std::optional<long> behind = SecondsBetween(tick.now, statement.next);
+    if (!behind || *behind < 0) {
+        return CronCheck(context, statement, tick, commit);
+    }
+    if (commit) {
+        statement.lastFire = statement.next;
+        EndSnooze(statement);
+    }
+    return 1;
+}
+
 } // namespace
 
 int CheckTime(ScheduleContext& context, TimeStatement& statement, const TickTime& tick,
               bool commit) {
     if ((statement.flags & STF_CRON) != 0) {
-        return CronCheck(context, statement, tick, commit);
+        return statement.snoozed ? SnoozedCronCheck(context, statement, tick, commit)
+                                 : CronCheck(context, statement, tick, commit);
     }
     const OleDate& now = tick.now;
     const bool isStart = statement.Kind() == KIND_START;
@@ -158,6 +183,7 @@ int CheckTime(ScheduleContext& context, TimeStatement& statement, const TickTime
         }
         statement.flags |= STF_FIRED;
         statement.lastFire = statement.next;
+        EndSnooze(statement);
         if (statement.increment.Days() != 0.0 && Advance(context, statement, now)) {
             statement.flags &= ~STF_FIRED;
         }

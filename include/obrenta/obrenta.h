@@ -71,6 +71,9 @@ enum {
     OB_EV_PROXY_FIRST = 2008,
     OB_EV_PROXY_LAST = 2015,
     OB_EV_UPDATE = 2016, /* data: owned text */
+    /* data: owned text, why the console serves no one (its port is not a number
+     * or cannot be bound); the session itself runs on. */
+    OB_EV_CONSOLE_FAILED = 2017,
 };
 
 /* Sub-codes carried by OB_EV_NOTIFY. */

@@ -3,8 +3,9 @@
 #include "engine/loading/job_loader.h"
 #include "engine/scheduling/scheduler.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
 #include "platform/env/environment.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
 #include "platform/time/clock.h"
 #include "platform/time/clock_changes.h"
 #include "platform/time/local_time_text.h"
@@ -58,6 +59,7 @@ void QueueTest::Load(const std::string& text, std::uint32_t options) {
     ASSERT_TRUE(LoadJobScript(session_, path.c_str(), options));
     Drain();
     lines_.clear();
+    idleBefore_ += idle_;
     idle_ = 0;
 }
 
@@ -70,22 +72,10 @@ std::vector<std::string> QueueTest::TickAfter(std::chrono::seconds advance) {
 }
 
 void QueueTest::Drain() {
-    msg::Message m;
-    while (msg::PeekMessage(m, 0, 0, msg::PM_REMOVE)) {
-        if (m.message != host::EventMessage()) {
-            continue;
-        }
-        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-        if (event->code == OB_EV_TEXT) {
-            current_ += reinterpret_cast<const char*>(event->data);
-        } else if (event->code == OB_EV_EOL) {
-            lines_.push_back(current_);
-            current_.clear();
-        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_IDLE) {
-            ++idle_;
-        }
-        ReleaseEvent(event);
+    for (std::string& line : reader_.Read()) {
+        lines_.push_back(std::move(line));
     }
+    idle_ = static_cast<int>(reader_.Count(OB_EV_NOTIFY, OB_NOTIFY_IDLE)) - idleBefore_;
 }
 
 } // namespace ob::engine

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/session/engine_session.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,8 @@ protected:
 
 private:
     std::uintptr_t window_ = 0;
-    std::string current_;
+    test::HostLineReader reader_;
+    int idleBefore_ = 0; ///< idle reports read before the last Load
 };
 
 } // namespace ob::engine

@@ -2,7 +2,7 @@
 // as printed, bad input, the history of a run, a damaged history file, and the
 // engine killed while it writes its history.
 
-#include "program_runner.h"
+#include "obrenta_program.h"
 
 #include <sqlite3.h>
 

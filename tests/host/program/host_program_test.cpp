@@ -1,11 +1,26 @@
 // The obrenta program run as a child process, with its own settings stores.
 
-#include "program_runner.h"
+#include "obrenta_program.h"
+#include "support/scratch.h"
 
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <vector>
 
 namespace ob::test {
 namespace {
@@ -123,6 +138,9 @@ TEST(HostProgram, JobsRunTheirActionsAndAQuitOrALogFileIsHonoured) {
     const std::string logged((std::istreambuf_iterator<char>(in)),
                              std::istreambuf_iterator<char>());
     EXPECT_EQ(logged, "after \nAbort called.\n") << "lines after the -logfile go to the file too";
+    // Like every event but output pieces, the quit and the log file are reported.
+    EXPECT_NE(run.err.find("event 2007 " + log + "\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("event 2001 0\n"), std::string::npos) << run.err;
 }
 
 TEST(HostProgram, CheckLoadsWithoutRunningAndReportsFormatErrors) {
@@ -140,6 +158,55 @@ TEST(HostProgram, CheckLoadsWithoutRunningAndReportsFormatErrors) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.out.find("Bad date format -inc 0 0 0 0."), std::string::npos) << failed.out;
     EXPECT_NE(failed.err.find("event 2000 1003"), std::string::npos) << failed.err;
+}
+
+TEST(HostProgram, CheckWritesNothingToTheSettingsStore) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    const std::string good = dir / "good.jr";
+    std::ofstream(good) << "{\n-start\n-action -print should not run\n}\n";
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome check = obrenta.Run({"check", good});
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10))
+        << "no console port in the store does not hold a check up";
+    EXPECT_EQ(check.err.find("Writing"), std::string::npos) << check.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "machine/registry.db"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "user/registry.db"));
+}
+
+// A console port that cannot be used leaves the session running without a console
+// and says why on standard error.
+TEST(HostProgram, AnUnusableConsolePortIsReported) {
+    // A port already listened on: this test's own socket on every address.
+    const int taken = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(taken, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(taken, 1), 0);
+    ASSERT_EQ(::getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string takenPort = std::to_string(ntohs(address.sin_port));
+    const struct {
+        std::string port;
+        std::string reason;
+    } cases[] = {
+        {"abc", "Commandline Server disabled: cs_port \"abc\" is not a port number (0 to 65535)."},
+        {"70000",
+         "Commandline Server disabled: cs_port \"70000\" is not a port number (0 to 65535)."},
+        {takenPort, "Commandline Server disabled: cannot listen on port " + takenPort + ": "},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        Program obrenta(dir);
+        obrenta.Run({"reg", "add", kPortKey, "cs_port", c.port});
+        const Outcome run = obrenta.Run({"run", "--seconds", "1"});
+        EXPECT_EQ(run.status, 0) << c.port << ": " << run.err;
+        EXPECT_NE(run.err.find("event 2017 " + c.reason), std::string::npos)
+            << c.port << ": " << run.err;
+    }
+    ::close(taken);
 }
 
 TEST(HostProgram, CorruptSettingsDatabaseIsReportedNotFatal) {

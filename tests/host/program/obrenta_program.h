@@ -1,5 +1,6 @@
-// Test support: the obrenta program run as a child process with its settings
-// stores in a scratch folder, its output collected through pipes.
+// Test support: runs the obrenta program as a child process with its own settings
+// stores (machine/ and user/ of a scratch folder) and collects what it prints.
+// Header only; the test's thread.
 #pragma once
 
 #include "support/scratch.h"
