@@ -92,7 +92,12 @@ std::optional<OleDate> NextDueTick(PreviewContext& context, const TimeStatement&
         return tick.now; // holds whenever its own condition does not
     }
     if ((start.flags & STF_CRON) != 0) {
-        return NextCronTick(context, start, tick);
+        auto cron = NextCronTick(context, start, tick);
+        // A reminder snoozed to a time of its own fires then besides its fields.
+        if (start.snoozed && start.next.IsValid() && (!cron || start.next < *cron)) {
+            cron = std::max(tick.now, start.next);
+        }
+        return cron;
     }
     if (!start.next.IsValid()) {
         return std::nullopt;
