@@ -81,6 +81,9 @@ Answer EngineHandler(EngineSession& session, const msg::Message& m) {
     case EM_SYNC:
         session.ready.Set();
         return Answer::Continue;
+    case EM_PREVIEW:
+        session.previews.Answer(session);
+        return Answer::Continue;
     default:
         return Answer::Continue;
     }
