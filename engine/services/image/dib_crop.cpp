@@ -9,6 +9,9 @@ namespace {
 /// Copies `count` pixels of `depth` bits from pixel `x` of `from` to the start of `to`.
 void CopyPixels(const std::uint8_t* from, std::uint8_t* to, unsigned depth, std::uint32_t x,
                 std::uint32_t count) {
+    if (count == 0) {
+        return; // a picture without columns: rows of no bytes, maybe without storage
+    }
     if (depth >= 8) {
         const std::size_t bytes = depth / 8;
         std::memcpy(to, from + std::size_t{x} * bytes, std::size_t{count} * bytes);

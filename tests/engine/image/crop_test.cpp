@@ -80,5 +80,15 @@ TEST(CropTest, RunLengthImagesOtherHeadersAndEmptySizesAreRefused) {
     EXPECT_TRUE(CropDib(dib, 1, 1, 9, 9));
 }
 
+TEST(CropTest, APictureWithoutColumnsCropsToRowsOfNoPixels) {
+    // Such pictures come out of GIF files that declare a zero width.
+    for (const Layout c : kLayouts) {
+        const auto crop = CropDib(Patterned(0, 4, c.depth, c.bitFields), 10, 2);
+        ASSERT_TRUE(crop) << c.depth;
+        EXPECT_EQ(crop->Width(), 0u);
+        EXPECT_EQ(crop->Height(), 2u);
+    }
+}
+
 } // namespace
 } // namespace ob::test
