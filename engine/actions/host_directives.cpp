@@ -2,6 +2,7 @@
 // They run on the engine thread, inside a job's run; the host receives what they ask
 // for as events and decides what to do with it.
 #include "engine/actions/directive_table.h"
+#include "engine/actions/statement_executor.h"
 
 #include "engine/jobs/session_jobs.h"
 #include "engine/loading/job_loader.h"
@@ -274,6 +275,11 @@ Outcome DirectiveLoad(ActionContext& context) {
             }
         }
         if (job != nullptr && !IsRunning(session, job)) {
+            // The step runs on this statement's stack like a call: a file that loads
+            // itself this way stops at the depth limit.
+            if (!RunDepthLeft(session)) {
+                return FatalFailure(context, RunDepthMessage(*job));
+            }
             // A step on its own: there is no pass whose end the result could ask for.
             static_cast<void>(ProcessOneJob(session, job));
         }
