@@ -3,6 +3,7 @@
 #include "host/reg_command.h"
 #include "host/run_command.h"
 #include "host/vbs_command.h"
+#include "platform/process/descriptor_limit.h"
 
 #include <cstring>
 #include <iostream>
@@ -21,6 +22,9 @@ void Usage(std::ostream& err) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Many running children, console connections and open files must not exhaust
+    // the usual soft limit of 1024 while the hard limit allows more.
+    static_cast<void>(ob::process::RaiseDescriptorLimit());
     if (argc < 2) {
         Usage(std::cerr);
         return 2;

@@ -13,6 +13,7 @@
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
 #include "obrenta/obrenta.h"
+#include "platform/error/win_error.h"
 #include "platform/fs/find_files.h"
 #include "platform/text/ascii_case.h"
 #include "platform/time/ole_date.h"
@@ -256,11 +257,17 @@ Outcome DirectiveLoad(ActionContext& context) {
         SessionLock lock(session);
         firstNew = session.jobs.Size();
     }
+    error::SetLastError(error::ERROR_SUCCESS);
     const bool loaded = pattern ? LoadJobScriptsByPattern(session, name, options, temporary)
                                 : LoadJobScript(session, name.c_str(), options, temporary);
     if (!loaded) {
-        // The loader has printed what went wrong.
+        // The loader has printed what went wrong. A file that could not be opened
+        // for lack of descriptors or memory fails only this statement.
         PostEvent(session, OB_EV_NOTIFY, OB_NOTIFY_TEMPLATE_FAILED);
+        if (const auto reason = ShortageReason(error::GetLastError())) {
+            return SoftFailure(context,
+                               "Cannot open the file " + name + " for reading: " + *reason);
+        }
         return Outcome::Fatal;
     }
     if (wait && !pattern) {

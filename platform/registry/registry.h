@@ -12,7 +12,9 @@
 // store counts as not writable when its database cannot be opened for writing or
 // when OBRENTA_MACHINE_READONLY=1 is set. A database that cannot be opened or is
 // corrupt reads as absent (ERROR_FILE_NOT_FOUND), and the reason is kept for
-// LastStoreProblem().
+// LastStoreProblem(). When the reason is a shortage of descriptors or memory, the
+// calling thread's last error (ob::error::GetLastError) is set to
+// ERROR_TOO_MANY_OPEN_FILES (4) or ERROR_NOT_ENOUGH_MEMORY (8).
 //
 // Any thread; each root's connection is serialised internally. Callers may hold the
 // environment lock (ob::env::Lock) while they use the store.

@@ -1,6 +1,7 @@
 // The obrenta program run as a child process, with its own settings stores.
 
 #include "support/scratch.h"
+#include "support/soft_descriptor_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,9 @@
 #include <fstream>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -267,6 +270,49 @@ TEST(HostProgram, CorruptSettingsDatabaseIsReportedNotFatal) {
         obrenta.Run({"run", "--seconds", "1"}, nullptr, {"OBRENTA_MACHINE_READONLY=1"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("settings store"), std::string::npos) << run.err;
+}
+
+// The program raises its own soft descriptor limit to the hard limit; the programs
+// its jobs launch get the soft limit it was started with.
+TEST(HostProgram, RaisesItsDescriptorLimitButNotItsChildrens) {
+    rlimit limits{};
+    ::getrlimit(RLIMIT_NOFILE, &limits);
+    if (limits.rlim_max <= 200) {
+        GTEST_SKIP() << "the hard descriptor limit is " << limits.rlim_max << "; nothing to raise";
+    }
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string child = dir / "child.txt";
+    const std::string parent = dir / "parent.txt";
+    const std::string script = dir / "limits.jr";
+    std::ofstream(script) << "{\n-start\n-stop\n-action -spawn -wait sh -c \"ulimit -Sn > " << child
+                          << "; cat /proc/$PPID/limits > " << parent << "\"\n-action -quit\n}\n";
+    Outcome run;
+    {
+        const SoftDescriptorLimit lowered(200);
+        ASSERT_TRUE(lowered.Ok());
+        run = obrenta.Run({"run", "--seconds", "30", script});
+    }
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ifstream childLimit(child);
+    std::string soft;
+    childLimit >> soft;
+    EXPECT_EQ(soft, "200");
+    std::ifstream parentLimits(parent);
+    std::string line;
+    std::string openFiles;
+    while (std::getline(parentLimits, line)) {
+        if (line.rfind("Max open files", 0) == 0) {
+            openFiles = line;
+        }
+    }
+    const std::string hard = std::to_string(limits.rlim_max);
+    std::istringstream fields(openFiles.substr(std::string("Max open files").size()));
+    std::string parentSoft, parentHard;
+    fields >> parentSoft >> parentHard;
+    EXPECT_EQ(parentSoft, hard) << openFiles;
+    EXPECT_EQ(parentHard, hard) << openFiles;
 }
 
 } // namespace
