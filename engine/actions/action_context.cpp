@@ -1,5 +1,6 @@
 #include "engine/actions/action_context.h"
 
+#include "common/password_mask.h"
 #include "engine/loading/core_dump.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
@@ -41,7 +42,8 @@ Outcome FatalFailure(ActionContext& context, std::string_view message) {
     SystemMessage(session, "Job $FILENAME->" + OrNull(fileName), LEVEL_INTERNAL);
     SystemMessage(session, "Job $NAME->" + OrNull(job.GetVariable("$NAME")), LEVEL_INTERNAL);
     SystemMessage(session, "Job $FLAGS->" + OrNull(job.GetVariable("$FLAGS")), LEVEL_INTERNAL);
-    SystemMessage(session, "Statement->\"" + context.statement.Text() + "\"", LEVEL_INTERNAL);
+    SystemMessage(session, "Statement->\"" + common::MaskPasswords(context.statement.Text()) + "\"",
+                  LEVEL_INTERNAL);
     SystemMessage(session, "Statement line->" + std::to_string(context.statement.line),
                   LEVEL_INTERNAL);
     SystemMessage(session, "Statement flags->" + std::to_string(context.statement.flags),

@@ -1,5 +1,6 @@
 #include "engine/loading/job_parser.h"
 
+#include "common/password_mask.h"
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/jobs/action_statement.h"
 #include "engine/jobs/session_jobs.h"
@@ -205,7 +206,9 @@ bool Fail(EngineSession& session, const std::string& message) {
     return false;
 }
 
-std::string StatementError(ParseResult result, const std::string& fileName, std::string_view line) {
+std::string StatementError(ParseResult result, const std::string& fileName,
+                           std::string_view rawLine) {
+    const std::string line = common::MaskPasswords(rawLine);
     std::string message;
     switch (result) {
     case ParseResult::Failed:

@@ -1,5 +1,6 @@
 #include "engine/session/output.h"
 
+#include "common/password_mask.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "variables/variable_manager.h"
@@ -19,7 +20,7 @@ std::uint32_t OutputLevel() {
 }
 
 void PrintText(EngineSession& session, std::string_view text, bool endOfLine) {
-    PostTextEvent(session, OB_EV_TEXT, text);
+    PostTextEvent(session, OB_EV_TEXT, common::MaskPasswords(text));
     if (endOfLine) {
         PostEvent(session, OB_EV_EOL, 0);
     }

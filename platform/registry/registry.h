@@ -116,6 +116,10 @@ private:
 /// root, OBRENTA_MACHINE_READONLY is not "1").
 OB_PLATFORM_API bool RootWritable(Root root);
 
+/// The folder that holds the root's database ($OBRENTA_MACHINE_DIR or
+/// $OBRENTA_USER_DIR, or their defaults); empty when the user store has no place.
+OB_PLATFORM_API std::string StoreDirectory(Root root);
+
 /// Text of the last problem met while opening or reading a root's database
 /// (corrupt, unreadable), empty when none; for the host program to report.
 OB_PLATFORM_API std::string LastStoreProblem();

@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -313,6 +314,29 @@ TEST(HostProgram, RaisesItsDescriptorLimitButNotItsChildrens) {
     fields >> parentSoft >> parentHard;
     EXPECT_EQ(parentSoft, hard) << openFiles;
     EXPECT_EQ(parentHard, hard) << openFiles;
+}
+
+// A failed launch as another account prints its statement without the password;
+// the core dump, which keeps it, lies in the machine store's folder, mode 0600.
+TEST(HostProgram, PasswordsStayOutOfTheOutputAndTheCoreDumpIsPrivate) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string script = dir / "secret.jr";
+    std::ofstream(script) << "{\n-start\n-stop\n"
+                             "-action -spawn -user ob-no-such-user -password s3cret /bin/true\n"
+                             "-action -frobnicate -password s3cret\n}\n";
+    const Outcome run =
+        obrenta.Run({"run", "--level", "1", "--exit-when-idle", "--seconds", "30", script});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("-password ******** /bin/true)."), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("[Statement->\"-frobnicate -password ********\"]"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("s3cret"), std::string::npos) << run.out;
+    const std::string core = dir / "machine/obrenta.core";
+    struct stat info {};
+    ASSERT_EQ(::stat(core.c_str(), &info), 0) << core;
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 } // namespace

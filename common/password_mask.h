@@ -1,0 +1,22 @@
+// Hiding passwords in what is printed or logged. Any thread.
+//
+// A statement such as `-spawn -user U -password P prog` must never show P in an
+// output line, the log ring, the host's standard output or a console listing. The
+// value of every "-password" word (compared without regard to case, also when it
+// is written in double quotes) is replaced by kPasswordMask. Words are separated
+// as the argument tokeniser separates them (blank, tab and comma, plus line ends),
+// double quotes group, and the masked word includes its quotes. A value that is
+// already the mask stays as it is, so masking twice changes nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ob::common {
+
+inline constexpr std::string_view kPasswordMask = "********";
+
+/// `text` with the value of every "-password" word replaced by kPasswordMask.
+std::string MaskPasswords(std::string_view text);
+
+} // namespace ob::common
