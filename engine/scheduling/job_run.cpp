@@ -86,6 +86,11 @@ void RunControlLine(EngineSession& session, const Job& job, const std::string& t
 } // namespace
 
 RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
+    const bool outermost = session.runningJobs.empty();
+    const std::string name = job.Name();
+    if (outermost) {
+        session.watchdog.BeginRun(name);
+    }
     session.runningJobs.insert(session.runningJobs.begin(), &job);
     job.BeginRun();
     RunResult result = RunResult::Continue;
@@ -102,6 +107,7 @@ RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
         if ((statement->flags & STF_DONE) != 0) {
             continue;
         }
+        session.watchdog.AtStatement(name, statement->Text(), statement->line, outermost);
         result = ExecuteStatement(session, runContext, *statement, job);
         // A job that left the queue may have been freed with it: none of its
         // statements may be touched any more.
@@ -121,6 +127,9 @@ RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
     const auto position = std::find(session.runningJobs.begin(), session.runningJobs.end(), &job);
     if (position != session.runningJobs.end()) {
         session.runningJobs.erase(position);
+    }
+    if (outermost) {
+        session.watchdog.EndRun();
     }
     return result;
 }

@@ -8,6 +8,7 @@
 
 #include "engine/console/command_server.h"
 #include "engine/jobs/job_queue.h"
+#include "engine/scheduling/run_watchdog.h"
 #include "engine/services/shared_library.h"
 #include "engine/session/log_ring.h"
 #include "engine/session/step_control.h"
@@ -102,6 +103,9 @@ struct EngineSession {
     LogRing log;
     /// Engine thread's tick timer id (engine thread only).
     std::uintptr_t tickTimer = 0;
+    /// Tells the host about a run that holds up the engine thread. Declared last, so
+    /// that its thread ends before anything it uses goes.
+    RunWatchdog watchdog{*this};
 };
 
 /// Enters the session lock for a scope, counting the nesting.

@@ -70,7 +70,8 @@ enum {
     OB_EV_LOGFILE = 2007, /* data: owned text */
     OB_EV_PROXY_FIRST = 2008,
     OB_EV_PROXY_LAST = 2015,
-    OB_EV_UPDATE = 2016, /* data: owned text */
+    OB_EV_UPDATE = 2016,   /* data: owned text */
+    OB_EV_WATCHDOG = 2017, /* data: owned text: a run blocks the engine, or no longer does */
 };
 
 /* Sub-codes carried by OB_EV_NOTIFY. */

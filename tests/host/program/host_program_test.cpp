@@ -339,5 +339,41 @@ TEST(HostProgram, PasswordsStayOutOfTheOutputAndTheCoreDumpIsPrivate) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+// A run that holds up the engine longer than JR.WATCHDOG_SECONDS is reported on
+// standard error, naming its job and statement, and again when it ends; 0 is off.
+TEST(HostProgram, WatchdogReportsARunThatBlocksTheEngine) {
+    struct Case {
+        const char* seconds;
+        bool reported;
+    };
+    for (const Case c : {Case{"1", true}, Case{"0", false}}) {
+        SCOPED_TRACE(c.seconds);
+        ScratchDir dir;
+        Program obrenta(dir);
+        obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+        const std::string script = dir / "blocking.jr";
+        std::ofstream(script) << "{\n-name sleeper\n-action -sleep 2500\n}\n"
+                                 "{\n-name main\n-start\n-stop\n-action -call sleeper\n}\n";
+        const Outcome run = obrenta.Run({"run", "--exit-when-idle", "--seconds", "20", script},
+                                        nullptr, {std::string("JR.WATCHDOG_SECONDS=") + c.seconds});
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::size_t blocked =
+            run.err.find("event 2017 Job \"main\" has blocked the engine for ");
+        const std::size_t released =
+            run.err.find("event 2017 Job \"main\" no longer blocks the engine; its run took ");
+        if (!c.reported) {
+            EXPECT_EQ(run.err.find("event 2017"), std::string::npos) << run.err;
+            continue;
+        }
+        ASSERT_NE(blocked, std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(" s at line 5: -call sleeper (now at line 3 of job \"sleeper\": "
+                               "-sleep 2500)\n",
+                               blocked),
+                  std::string::npos)
+            << run.err;
+        EXPECT_GT(released, blocked) << run.err;
+    }
+}
+
 } // namespace
 } // namespace ob::test
