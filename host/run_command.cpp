@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,19 @@ void BlockStopSignals() {
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
+// A check shows the loader's warnings (level bit 1), such as a variable named like
+// a date token, whatever JR.OUTPUT_LEVEL says otherwise.
+void ShowLoaderWarnings() {
+    std::uint32_t level = 0;
+    if (char* text = OB_GetEnv(nullptr, "JR.OUTPUT_LEVEL", ENV_TRANSIENT)) {
+        ParseUnsigned(text, 16, level);
+        OB_ReleaseEnvString(text);
+    }
+    char withWarnings[16];
+    std::snprintf(withWarnings, sizeof withWarnings, "%x", level | 1u);
+    OB_PutEnv(nullptr, "JR.OUTPUT_LEVEL", withWarnings, ENV_TRANSIENT);
+}
+
 // Loads every file; false when one failed.
 bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
     bool all = true;
@@ -120,6 +134,7 @@ int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         return 2;
     }
     BlockStopSignals();
+    ShowLoaderWarnings();
     EnsureConsoleDefaults(err);
     ReportStoreProblem(err);
     HostSession host(out, err);

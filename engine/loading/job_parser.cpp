@@ -6,8 +6,10 @@
 #include "engine/jobs/session_jobs.h"
 #include "engine/jobs/skip_statement.h"
 #include "engine/jobs/time_statement.h"
+#include "engine/loading/date_token_names.h"
 #include "engine/loading/obsolete_syntax.h"
 #include "engine/scheduling/time_specification.h"
+#include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
@@ -176,6 +178,11 @@ ParseResult ParseAction(EngineSession& session, Job& job, std::uint32_t line,
     std::string_view matchText;
     if (MatchText(arguments, matchText)) {
         return AddMatchAction(session, job, line, arguments, matchText);
+    }
+    // A variable named like a date token cannot be read back by its reference.
+    for (const std::string& warning :
+         DateTokenNameWarnings(arguments, job.GetVariable("$FILENAME").value_or("(null)"), line)) {
+        SystemMessage(session, warning, LEVEL_INTERNAL);
     }
     auto action = std::make_unique<ActionStatement>();
     action->line = line;

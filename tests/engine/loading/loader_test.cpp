@@ -259,5 +259,24 @@ TEST_F(LoaderTest, FullCoreFileIsKeptAsThePreviousOneAndADumpStopsAtTheLimit) {
     EXPECT_NE(text.find("more job(s) not written."), std::string::npos);
 }
 
+TEST_F(LoaderTest, VariablesNamedLikeDateTokensAreReportedAtLevelOne) {
+    const std::string path = Write("tokens.jr", "{\n-name loop\n-action -set I=0\n"
+                                                "-action -set COUNT=0\n}\n");
+    for (const char* level : {"0", "1"}) {
+        SCOPED_TRACE(level);
+        env::Set("JR.OUTPUT_LEVEL", level);
+        lines_.clear();
+        ASSERT_TRUE(LoadJobScript(session_, path.c_str(), 0));
+        Drain();
+        const bool shown = std::string(level) == "1";
+        EXPECT_EQ(lines_.size(), shown ? 3u : 2u);
+        if (shown) {
+            EXPECT_EQ(lines_[1].rfind("[Warning: " + path + " line 3 sets the variable \"I\"", 0),
+                      0u)
+                << lines_[1];
+        }
+    }
+}
+
 } // namespace
 } // namespace ob::engine

@@ -375,5 +375,21 @@ TEST(HostProgram, WatchdogReportsARunThatBlocksTheEngine) {
     }
 }
 
+TEST(HostProgram, CheckWarnsOfVariablesNamedLikeDateTokens) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string script = dir / "tokens.jr";
+    std::ofstream(script) << "{\n-start\n-action -set Y=abc\n-action -while %Y%<3 loop\n}\n";
+    const Outcome check = obrenta.Run({"check", script});
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_NE(check.out.find("[Warning: " + script +
+                             " line 3 sets the variable \"Y\", but a reference to it is taken "
+                             "for a date token: %y% gives the year without the century (00 to "
+                             "99), %Y% gives the year with the century (1995).]\n"),
+              std::string::npos)
+        << check.out;
+}
+
 } // namespace
 } // namespace ob::test
