@@ -4,9 +4,13 @@
 //
 // Run: build/test/bin/load_bench
 
+#include "bench_stores.h"
 #include "obrenta/host.h"
 #include "obrenta/obrenta.h"
 #include "platform/env/environment.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/registered_message.h"
+#include "platform/msg/window.h"
 #include "platform/registry/registry.h"
 
 #include <benchmark/benchmark.h>
@@ -21,24 +25,9 @@ namespace {
 
 constexpr int kJobs = 100'000;
 
-std::string ScratchDir() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/obbench-load.XXXXXX";
-        const std::string made = ::mkdtemp(pattern);
-        std::filesystem::create_directories(made + "/machine");
-        std::filesystem::create_directories(made + "/user");
-        ob::env::Set("OBRENTA_MACHINE_DIR", made + "/machine");
-        ob::env::Set("OBRENTA_USER_DIR", made + "/user");
-        ob::registry::ResetConnections();
-        OB_PutEnv("Communication", "cs_port", "0", ENV_PERSISTENT);
-        return made;
-    }();
-    return dir;
-}
-
 // A job script of kJobs blocks in four shapes.
 std::string GenerateScript() {
-    const std::string path = ScratchDir() + "/generated.jr";
+    const std::string path = ob::bench::PrivateStores() + "/generated.jr";
     std::ofstream out(path);
     for (int i = 0; i < kJobs; ++i) {
         out << "{\n\t-name job_" << i << "\n";

@@ -2,11 +2,11 @@
 // one 100 KB attachment, one connection per message) against msmtp sending the same
 // message to the same server in the same run, and MIME decoding throughput of a
 // 20 MB message. Run: build/test/bin/mail_bench (needs python3-aiosmtpd and msmtp).
-#include "mail/base64.h"
 #include "mail/channel_options.h"
 #include "mail/mail_engine.h"
 #include "mail/message_composer.h"
 #include "mail/mime_decoder.h"
+#include "platform/text/base64.h"
 #include "tests/mail/loopback_server.h"
 
 #include <benchmark/benchmark.h>
@@ -21,6 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace ob::mail;
+namespace text = ob::text;
 
 const fs::path& Scratch() {
     static const fs::path dir = [] {
@@ -158,7 +159,7 @@ const std::vector<std::string>& TwentyMegabyteMessage() {
                                          ""};
         const std::string data = Bytes(15 * 1024 * 1024, 3);
         for (std::size_t at = 0; at < data.size(); at += 57) {
-            message.push_back(Base64Encode(std::string_view(data).substr(at, 57)));
+            message.push_back(text::Base64Encode(std::string_view(data).substr(at, 57)));
         }
         message.push_back("--b1--");
         return message;

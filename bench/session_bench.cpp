@@ -3,9 +3,13 @@
 //
 // Run: build/test/bin/session_bench (settings stores go to a temporary folder).
 
+#include "bench_stores.h"
 #include "obrenta/host.h"
 #include "obrenta/obrenta.h"
 #include "platform/env/environment.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/registered_message.h"
+#include "platform/msg/window.h"
 #include "platform/registry/registry.h"
 
 #include <benchmark/benchmark.h>
@@ -32,23 +36,6 @@ ob::msg::LRESULT HostProc(ob::msg::Hwnd hwnd, std::uint32_t message, ob::msg::WP
     return ob::msg::DefWindowProc(hwnd, message, w, l);
 }
 
-// Private settings stores with cs_port 0, once per process.
-void PrepareStores() {
-    static const bool prepared = [] {
-        char pattern[] = "/tmp/obbench.XXXXXX";
-        const std::string dir = ::mkdtemp(pattern);
-        std::filesystem::create_directories(dir + "/machine");
-        std::filesystem::create_directories(dir + "/user");
-        ob::env::Set("OBRENTA_MACHINE_DIR", dir + "/machine");
-        ob::env::Set("OBRENTA_USER_DIR", dir + "/user");
-        ob::registry::ResetConnections();
-        OB_PutEnv("Communication", "cs_port", "0", ENV_PERSISTENT);
-        ob::env::Remove("cs_port");
-        return true;
-    }();
-    (void)prepared;
-}
-
 ob::msg::Hwnd HostWindow() {
     static const ob::msg::Hwnd window = [] {
         ob::msg::RegisterClass("ObrentaBenchHost", HostProc);
@@ -65,7 +52,7 @@ void Pump() {
 }
 
 void BM_SessionStartup(benchmark::State& state) {
-    PrepareStores();
+    ob::bench::PrivateStores();
     for (auto _ : state) {
         OB_SESSION session = nullptr;
         if (OB_CreateSession(&session, HostWindow(), 1) != OB_OK) {
@@ -86,7 +73,7 @@ BENCHMARK(BM_SessionStartup)->Unit(benchmark::kMillisecond)->Iterations(20);
 // The flow control of the engine thread is in force: it waits while 204 events are
 // pending.
 void BM_EventsToHost(benchmark::State& state) {
-    PrepareStores();
+    ob::bench::PrivateStores();
     OB_SESSION session = nullptr;
     if (OB_CreateSession(&session, HostWindow(), 1) != OB_OK) {
         state.SkipWithError("session did not start");
@@ -125,7 +112,7 @@ void BM_EventsToHost(benchmark::State& state) {
 BENCHMARK(BM_EventsToHost)->Arg(5000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PutEnv(benchmark::State& state) {
-    PrepareStores();
+    ob::bench::PrivateStores();
     const auto mode = static_cast<std::uint32_t>(state.range(0));
     std::uint64_t i = 0;
     for (auto _ : state) {
@@ -137,7 +124,7 @@ void BM_PutEnv(benchmark::State& state) {
 BENCHMARK(BM_PutEnv)->Arg(1)->Arg(2);
 
 void BM_GetEnv(benchmark::State& state) {
-    PrepareStores();
+    ob::bench::PrivateStores();
     const auto mode = static_cast<std::uint32_t>(state.range(0));
     OB_PutEnv("Bench", "OBBENCH_READ", "some value", ENV_PERSISTENT);
     if (state.range(1) != 0) {

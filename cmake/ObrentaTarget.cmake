@@ -8,6 +8,11 @@ function(ob_target_defaults target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
 endfunction()
 
+# OB_ASSERT (platform/diagnostics/assert.h) checks invariants in Debug and
+# sanitizer builds and costs nothing elsewhere.
+if(OB_SANITIZE OR CMAKE_BUILD_TYPE STREQUAL "Debug")
+  add_compile_definitions(OB_ASSERTIONS)
+endif()
 if(OB_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)

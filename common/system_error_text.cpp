@@ -2,6 +2,7 @@
 #include "common/system_error_text.h"
 
 #include "platform/error/win_error.h"
+#include "platform/text/blank.h"
 
 namespace ob::common {
 
@@ -11,9 +12,7 @@ std::string SystemErrorText(std::uint32_t code, MessageLookup lookup) {
         std::uint32_t lookupError = ob::error::ERROR_SUCCESS;
         if (lookup(code, text, &lookupError)) {
             // Message texts end in a line break (and sometimes a blank before it).
-            const std::size_t end = text.find_last_not_of(" \t\r\n");
-            text.erase(end == std::string::npos ? 0 : end + 1);
-            return text;
+            return std::string(text::TrimRight(text, text::kLineBlanks));
         }
         if (lookupError == ob::error::ERROR_MR_MID_NOT_FOUND) {
             return "Error Message not found.";

@@ -9,59 +9,28 @@
 // at a scratch directory: fuzzed code must not delete files or run commands.
 //
 // Run: build-fuzz/bin/vbscript_fuzz -max_total_time=600 -dict=fuzz/vbscript.dict
-#include "vbscript/class_registry.h"
-#include "vbscript/script_exception.h"
-#include "vbscript/vbscript_control.h"
+#include "script_fuzz_support.h"
 
-#include "platform/env/environment.h"
-#include "platform/registry/registry.h"
+#include "vbscript/vbscript_control.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 #include <string_view>
 #include <vector>
 
-#include <stdlib.h>
-
 namespace {
 
+using ob::fuzz::Check;
+using ob::fuzz::CheckError;
 using ob::vbscript::Variant;
 using ob::vbscript::VBScriptControl;
 
 constexpr std::uint64_t kStepBudget = 20000;
 
-void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-// A failing call always leaves an error with a number and a description.
-void CheckError(const VBScriptControl& control) {
-    Check(control.Error().number != 0);
-    Check(!control.Error().description.empty());
-    Check(!control.Error().source.empty());
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    char scratch[] = "/tmp/vbscript_fuzz.XXXXXX";
-    if (::mkdtemp(scratch) == nullptr) {
-        std::abort();
-    }
-    // The platform keeps its own copy of the environment: set the stores there.
-    ob::env::Set("OBRENTA_MACHINE_DIR", scratch);
-    ob::env::Set("OBRENTA_USER_DIR", scratch);
-    ob::registry::ResetConnections();
-    // The standard classes register themselves on the first lookup; replace the
-    // ones that act on the system afterwards.
-    ob::vbscript::CreateObjectByProgId("Scripting.Dictionary");
-    for (const char* progId : {"Scripting.FileSystemObject", "WScript.Shell"}) {
-        ob::vbscript::RegisterBuiltinClass(progId, [] { return nullptr; });
-    }
+    ob::fuzz::PrepareScriptFuzzing("vbscript_fuzz");
     return 0;
 }
 
@@ -74,15 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckError(control);
         return 0;
     }
-    for (const char* name : {"f", "main", "test"}) {
-        for (int arguments = 0; arguments <= 2; ++arguments) {
-            Variant result;
-            std::vector<Variant> args(arguments, Variant::Integer(arguments));
-            if (!control.Run(name, args, result)) {
-                CheckError(control);
-            }
-        }
-    }
+    ob::fuzz::RunLikelyProcedures(control);
     // A reset leaves a control that runs new code.
     Check(control.Reset());
     Variant result;

@@ -32,13 +32,13 @@ HostSession::HostSession(std::ostream& out, std::ostream& err) : out_(out), err_
 HostSession::~HostSession() {
     Stop();
     if (window_ != 0) {
-        msg::DestroyWindow(window_);
+        host::DestroyWindow(window_);
     }
 }
 
 bool HostSession::Start() {
-    msg::RegisterClass(kWindowClass, &HostSession::WindowProc);
-    window_ = msg::CreateWindow(kWindowClass, "Obrenta", reinterpret_cast<std::uintptr_t>(this));
+    host::RegisterClass(kWindowClass, &HostSession::WindowProc);
+    window_ = host::CreateWindow(kWindowClass, "Obrenta", reinterpret_cast<std::uintptr_t>(this));
     if (window_ == 0) {
         err_ << "obrenta: cannot create the host window\n";
         return false;
@@ -75,18 +75,18 @@ void HostSession::Run(const StopConditions& stop) {
     sigaddset(&signals, SIGTERM);
     ob::UniqueFd signalFd(::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK));
     const std::uint32_t signalWatch =
-        signalFd.Get() < 0 ? 0 : msg::AddFdWatch(signalFd.Get(), [fd = signalFd.Get()] {
+        signalFd.Get() < 0 ? 0 : host::AddFdWatch(signalFd.Get(), [fd = signalFd.Get()] {
             signalfd_siginfo info;
             while (::read(fd, &info, sizeof info) == sizeof info) {
             }
-            msg::PostQuitMessage(0);
+            host::PostQuitMessage(0);
         });
 
     ob::UniqueFd clockFd(::timerfd_create(CLOCK_REALTIME, TFD_CLOEXEC | TFD_NONBLOCK));
     std::uint32_t clockWatch = 0;
     if (clockFd.Get() >= 0) {
         ArmClockWatch(clockFd.Get());
-        clockWatch = msg::AddFdWatch(clockFd.Get(), [this, fd = clockFd.Get()] {
+        clockWatch = host::AddFdWatch(clockFd.Get(), [this, fd = clockFd.Get()] {
             std::uint64_t expirations = 0;
             if (::read(fd, &expirations, sizeof expirations) < 0 && errno == ECANCELED) {
                 OB_TimeChange(session_);
@@ -103,24 +103,24 @@ void HostSession::Run(const StopConditions& stop) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
         const std::uint32_t wait =
             left.count() > 0x7FFFFFFF ? 0x7FFFFFFFu : static_cast<std::uint32_t>(left.count());
-        msg::Message m;
-        const int got = msg::GetMessageTimeout(m, wait);
+        host::Message m;
+        const int got = host::GetMessageTimeout(m, wait);
         if (got == 0) {
             break;
         }
         if (got > 0) {
-            msg::DispatchMessage(m);
+            host::DispatchMessage(m);
         }
     }
-    msg::RemoveFdWatch(signalWatch);
-    msg::RemoveFdWatch(clockWatch);
+    host::RemoveFdWatch(signalWatch);
+    host::RemoveFdWatch(clockWatch);
 }
 
 void HostSession::Drain() {
-    msg::Message m;
+    host::Message m;
     const std::uint32_t eventMessage = EventMessage();
-    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
-        msg::DispatchMessage(m);
+    while (host::PeekMessage(m, eventMessage, eventMessage, true)) {
+        host::DispatchMessage(m);
     }
 }
 
@@ -129,10 +129,13 @@ void HostSession::Stop() {
         return;
     }
     Drain();
+    // What the engine says while it shuts down (the end of a run that asked to
+    // quit, say) is still shown: its events are matched against the closing handle.
+    closing_ = session_;
     OB_DestroySession(&session_);
     session_ = nullptr;
-    // Records posted during the shut-down are still handed back.
     Drain();
+    closing_ = nullptr;
     if (!line_.empty()) {
         EndLine();
     }
@@ -140,16 +143,17 @@ void HostSession::Stop() {
 
 std::intptr_t HostSession::WindowProc(std::uintptr_t hwnd, std::uint32_t message,
                                       std::uintptr_t wParam, std::intptr_t lParam) {
-    auto* self = reinterpret_cast<HostSession*>(msg::GetWindowUserData(hwnd));
+    auto* self = reinterpret_cast<HostSession*>(host::GetWindowUserData(hwnd));
     if (message == EventMessage() && self != nullptr && lParam != 0) {
         self->OnEvent(reinterpret_cast<EngineEvent*>(lParam));
         return 0;
     }
-    return msg::DefWindowProc(hwnd, message, wParam, lParam);
+    return host::DefWindowProc(hwnd, message, wParam, lParam);
 }
 
 void HostSession::OnEvent(EngineEvent* event) {
-    if (session_ == nullptr || event->session != session_) {
+    const OB_SESSION current = session_ != nullptr ? session_ : closing_;
+    if (current == nullptr || event->session != current) {
         OB_AckMessage(event->session, event); // from a session that is gone
         return;
     }
@@ -162,9 +166,11 @@ void HostSession::OnEvent(EngineEvent* event) {
         EndLine();
         break;
     case OB_EV_QUIT:
+        ReportEvent(*event, text);
         quit_ = true;
         break;
     case OB_EV_LOGFILE:
+        ReportEvent(*event, text);
         logFile_.close();
         if (text != nullptr) {
             logFile_.open(text, std::ios::app);
@@ -177,17 +183,22 @@ void HostSession::OnEvent(EngineEvent* event) {
         if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_IDLE) {
             idle_ = true;
         }
-        err_ << "event " << event->code << ' ';
-        if (text != nullptr) {
-            err_ << text;
-        } else {
-            err_ << event->data;
-        }
-        err_ << '\n';
-        err_.flush();
+        ReportEvent(*event, text);
         break;
     }
-    OB_AckMessage(session_, event);
+    // Records outlive their session: the one being destroyed still takes them back.
+    OB_AckMessage(event->session, event);
+}
+
+void HostSession::ReportEvent(const EngineEvent& event, const char* text) {
+    err_ << "event " << event.code << ' ';
+    if (text != nullptr) {
+        err_ << text;
+    } else {
+        err_ << event.data;
+    }
+    err_ << '\n';
+    err_.flush();
 }
 
 void HostSession::EndLine() {

@@ -43,12 +43,16 @@ private:
     static std::intptr_t WindowProc(std::uintptr_t hwnd, std::uint32_t message,
                                     std::uintptr_t wParam, std::intptr_t lParam);
     void OnEvent(EngineEvent* event);
+    /// "event CODE DATA" on standard error: every event but the output pieces.
+    void ReportEvent(const EngineEvent& event, const char* text);
     void EndLine();
 
     std::ostream& out_;
     std::ostream& err_;
     std::uintptr_t window_ = 0;
     OB_SESSION session_ = nullptr;
+    /// The session being destroyed by Stop(), whose last events are still shown.
+    OB_SESSION closing_ = nullptr;
     std::string line_;
     std::ofstream logFile_;
     bool quit_ = false;

@@ -1,6 +1,7 @@
 // obrenta: the command-line host of the engine.
 
 #include "host/reg_command.h"
+#include "host/register_command.h"
 #include "host/run_command.h"
 #include "host/vbs_command.h"
 #include "platform/process/descriptor_limit.h"
@@ -16,7 +17,8 @@ void Usage(std::ostream& err) {
            "       obrenta reg query KEY [NAME]\n"
            "       obrenta reg add KEY NAME DATA\n"
            "       obrenta reg delete KEY [NAME]\n"
-           "       obrenta vbs FILE [ARGS...]\n";
+           "       obrenta vbs FILE [ARGS...]\n"
+           "       obrenta register [--unregister] [LIBRARY]\n";
 }
 
 } // namespace
@@ -38,6 +40,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "reg") == 0) {
         return ob::host::RunRegCommand(argc - 1, argv + 1, std::cout, std::cerr);
+    }
+    if (std::strcmp(command, "register") == 0) {
+        return ob::host::RunRegisterCommand(argc - 1, argv + 1, std::cout, std::cerr);
     }
     if (std::strcmp(command, "vbs") == 0) {
         return ob::host::RunVbsCommand(argc - 1, argv + 1, std::cout, std::cerr);

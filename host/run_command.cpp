@@ -2,6 +2,7 @@
 
 #include "host/console_defaults.h"
 #include "host/host_session.h"
+#include "host/register_command.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
 
@@ -112,6 +113,7 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         OB_PutEnv(nullptr, "JR.OUTPUT_LEVEL", options.level->c_str(), ENV_TRANSIENT);
     }
     EnsureConsoleDefaults(err);
+    EnsureAutomationRegistered(err);
     ReportStoreProblem(err);
 
     HostSession host(out, err);
@@ -135,7 +137,10 @@ int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     }
     BlockStopSignals();
     ShowLoaderWarnings();
-    EnsureConsoleDefaults(err);
+    // A check changes nothing on the machine: its session's console listens on a
+    // free port given in this process's environment (read before the settings
+    // store), so no default is written and a running engine's port is not needed.
+    OB_PutEnv(nullptr, "cs_port", "0", ENV_TRANSIENT);
     ReportStoreProblem(err);
     HostSession host(out, err);
     if (!host.Start()) {

@@ -1,8 +1,8 @@
 #include "mail/encoded_words.h"
 
-#include "mail/base64.h"
 #include "mail/quoted_printable.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/base64.h"
 
 #include <array>
 #include <string_view>
@@ -56,7 +56,7 @@ void DecodeEncodedWords(std::string& line) {
             std::string_view(line).substr(start + opening, close - start - opening);
         std::string decoded;
         if (base64) {
-            decoded = Base64Decode(payload);
+            decoded = text::Base64DecodeLenient(payload);
         } else {
             DecodeQuoted(payload, QuotedStyle::EncodedWord, decoded);
         }

@@ -1,8 +1,8 @@
 #include "mail/message_composer.h"
 
-#include "mail/base64.h"
 #include "mail/date_header.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/base64.h"
 
 #include <array>
 #include <cerrno>
@@ -185,7 +185,7 @@ Code MessageComposer::Next(std::string& out, bool& more) {
         }
         const std::string_view data(bytes.data(), static_cast<std::size_t>(got));
         for (std::size_t line = 0; line < data.size(); line += kBytesPerLine) {
-            Base64Append(data.substr(line, kBytesPerLine), out);
+            text::AppendBase64(data.substr(line, kBytesPerLine), out);
             out.append("\r\n");
         }
         if (data.size() < bytes.size()) {

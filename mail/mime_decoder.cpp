@@ -253,7 +253,7 @@ void MimeDecoder::OpenAttachment() {
         return;
     }
     log_.Printf("[Creating '%s']", path_.c_str());
-    base64_ = Base64Decoder();
+    base64_ = text::Base64StreamDecoder();
     pending_.clear();
     lineEndOwed_ = false;
     writeFailed_ = false;

@@ -12,9 +12,9 @@
 // unfolded before they are read. One caller.
 #pragma once
 
-#include "mail/base64.h"
 #include "mail/mail_log.h"
 #include "platform/lifetime/unique_fd.h"
+#include "platform/text/base64.h"
 
 #include <cstdint>
 #include <string>
@@ -88,7 +88,7 @@ private:
     std::string pending_; // decoded bytes not yet written
     bool writeFailed_ = false;
     bool lineEndOwed_ = false; // the last decoded line's CRLF, written if a line follows
-    Base64Decoder base64_;
+    text::Base64StreamDecoder base64_;
     std::string from_;
     std::string subject_;
     std::vector<std::string> saved_;

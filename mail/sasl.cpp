@@ -1,7 +1,7 @@
 #include "mail/sasl.h"
 
-#include "mail/base64.h"
 #include "mail/digest.h"
+#include "platform/text/base64.h"
 
 namespace ob::mail {
 
@@ -9,8 +9,8 @@ std::string CramMd5Answer(std::string_view user, std::string_view secret,
                           std::string_view challengeBase64) {
     std::string text(user);
     text += ' ';
-    text += HmacMd5Hex(secret, Base64Decode(challengeBase64));
-    return Base64Encode(text);
+    text += HmacMd5Hex(secret, text::Base64DecodeLenient(challengeBase64));
+    return text::Base64Encode(text);
 }
 
 std::string PlainAnswer(std::string_view user, std::string_view secret) {
@@ -19,7 +19,7 @@ std::string PlainAnswer(std::string_view user, std::string_view secret) {
     message += user;
     message += '\0';
     message += secret;
-    return Base64Encode(message);
+    return text::Base64Encode(message);
 }
 
 std::string ApopDigest(std::string_view timestamp, std::string_view password) {

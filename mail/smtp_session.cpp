@@ -1,9 +1,9 @@
 #include "mail/smtp_session.h"
 
 #include "mail/address.h"
-#include "mail/base64.h"
 #include "mail/sasl.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/base64.h"
 
 namespace ob::mail {
 namespace {
@@ -225,7 +225,7 @@ Step SmtpSession::Handle(SmtpState state) {
         const std::string_view first =
             std::string_view(reply_.text).substr(0, reply_.text.find('\n'));
         const std::string_view challenge = Trim(first.substr(first.size() > 4 ? 4 : first.size()));
-        log_.Printf("Challenge '%s'", Base64Decode(challenge).c_str());
+        log_.Printf("Challenge '%s'", text::Base64DecodeLenient(challenge).c_str());
         return SendCommand(CramMd5Answer(options_.authUser, options_.authSecret, challenge),
                            SmtpState::CramMd5Reply, 225, "****");
     }
@@ -247,8 +247,8 @@ Step SmtpSession::Handle(SmtpState state) {
         if (reply_.code != 334) {
             return Step::Fail(Code::SmtpError, StateNumber(next));
         }
-        return user ? SendCommand(Base64Encode(options_.authUser), next, 50)
-                    : SendCommand(Base64Encode(options_.authSecret), next, 50, "****");
+        return user ? SendCommand(text::Base64Encode(options_.authUser), next, 50)
+                    : SendCommand(text::Base64Encode(options_.authSecret), next, 50, "****");
     }
     case SmtpState::LoginReply:
         if (auto waiting = AwaitReply(state, SmtpState::MailFrom)) {

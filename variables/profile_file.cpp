@@ -4,6 +4,7 @@
 #include "platform/text/ascii_case.h"
 
 #include "platform/registry/registry.h"
+#include "platform/text/blank.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -21,18 +22,8 @@
 namespace ob::vars {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return text::Trim(text, text::kBlankTab);
 }
 
 bool HasLineBreak(std::string_view text) {

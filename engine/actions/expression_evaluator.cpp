@@ -1,6 +1,7 @@
 #include "engine/actions/expression_evaluator.h"
 
 #include "platform/env/environment.h"
+#include "platform/text/blank.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -49,9 +50,6 @@ struct OpToken {
 
 constexpr int kLowestPrecedence = 1;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -212,7 +210,7 @@ private:
     std::string Where() const { return " at offset " + std::to_string(pos_); }
 
     void SkipBlanks() {
-        while (pos_ < text_.size() && IsBlank(text_[pos_])) {
+        while (pos_ < text_.size() && text::IsBlank(text_[pos_], text::kBlankTab)) {
             ++pos_;
         }
     }

@@ -1,5 +1,6 @@
 #include "engine/actions/file_copy.h"
 
+#include "platform/lifetime/scope_exit.h"
 #include "platform/lifetime/unique_fd.h"
 
 #include <cerrno>
@@ -11,25 +12,6 @@
 
 namespace ob::engine {
 namespace {
-
-// Removes the temporary file unless it was handed over to the target's name.
-class TemporaryName {
-public:
-    explicit TemporaryName(std::string path) : path_(std::move(path)) {}
-    ~TemporaryName() {
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
-        }
-    }
-    TemporaryName(const TemporaryName&) = delete;
-    TemporaryName& operator=(const TemporaryName&) = delete;
-
-    const std::string& Path() const { return path_; }
-    void Release() { path_.clear(); }
-
-private:
-    std::string path_;
-};
 
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -134,7 +116,8 @@ int CopyRegularFile(const std::string& source, const std::string& target, bool r
     if (!out.Valid()) {
         return errno;
     }
-    TemporaryName temporary(pattern);
+    // The temporary file goes unless it was handed over to the target's name.
+    ob::ScopeExit removeTemporary([&pattern] { ::unlink(pattern.c_str()); });
     if (::fchmod(out.Get(), from.st_mode & 0777) != 0) {
         return errno;
     }
@@ -149,9 +132,9 @@ int CopyRegularFile(const std::string& source, const std::string& target, bool r
         return error;
     }
     bool moved = false;
-    const int error = Publish(temporary.Path(), target, replace, moved);
+    const int error = Publish(pattern, target, replace, moved);
     if (moved) {
-        temporary.Release();
+        removeTemporary.Dismiss();
     }
     return error;
 }

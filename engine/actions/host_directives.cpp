@@ -3,9 +3,11 @@
 // for as events and decides what to do with it.
 #include "engine/actions/directive_table.h"
 #include "engine/actions/statement_executor.h"
+#include "engine/expansion/argument_tokeniser.h"
 
 #include "engine/jobs/session_jobs.h"
 #include "engine/loading/job_loader.h"
+#include "engine/loading/text_mode.h"
 #include "engine/scheduling/scheduler.h"
 #include "engine/services/service_loader.h"
 #include "engine/session/engine_messages.h"
@@ -15,7 +17,9 @@
 #include "obrenta/obrenta.h"
 #include "platform/error/win_error.h"
 #include "platform/fs/find_files.h"
+#include "platform/lifetime/unique_fd.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 #include "platform/time/ole_date.h"
 
 #include <algorithm>
@@ -57,44 +61,13 @@ constexpr std::array<ProxyCommand, 8> kProxyCommands = {{
     {"-ping", 2012},
 }};
 
-std::string TrimRight(std::string text) {
-    const std::size_t end = text.find_last_not_of(" \t\r\n");
-    text.erase(end == std::string::npos ? 0 : end + 1);
-    return text;
-}
-
-std::string Trim(const std::string& text) {
-    const std::size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos) {
-        return {};
-    }
-    return TrimRight(text.substr(begin));
-}
-
-/// Closes a descriptor on every exit.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 enum class ReadResult { Read, CannotOpen, TooLarge };
 
 /// Reads a whole file in text mode ("\r\n" becomes "\n"). A directory, like a file
 /// that cannot be opened or read, counts as one that cannot be opened.
 ReadResult ReadTextFile(const std::string& path, std::string& content) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) {
+    const UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.Valid()) {
         return ReadResult::CannotOpen;
     }
     struct stat status {};
@@ -119,14 +92,7 @@ ReadResult ReadTextFile(const std::string& path, std::string& content) {
         }
         bytes.append(buffer.data(), static_cast<std::size_t>(got));
     }
-    content.clear();
-    content.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            continue;
-        }
-        content += bytes[i];
-    }
+    content = FromTextMode(bytes);
     return ReadResult::Read;
 }
 
@@ -238,7 +204,7 @@ Outcome DirectiveLoad(ActionContext& context) {
             name.append(word).append(" ");
         }
     }
-    name = TrimRight(std::move(name));
+    name = std::string(text::TrimRight(name, text::kWhiteSpace));
 
     if (service) {
         return LoadServiceDirective(context, name, temporary || internal || wait);
@@ -295,11 +261,7 @@ Outcome DirectiveLoad(ActionContext& context) {
 }
 
 Outcome DirectiveKill(ActionContext& context) {
-    std::string pattern;
-    for (std::size_t i = 1; i < context.words.size(); ++i) {
-        pattern.append(context.words[i]).append(" ");
-    }
-    pattern = TrimRight(std::move(pattern));
+    const std::string pattern = JoinWords(context.words, 1);
     // An empty pattern (an empty quoted word, a variable that expanded to blanks)
     // would match every job: it counts as no name at all.
     if (pattern.empty()) {
@@ -317,7 +279,7 @@ Outcome DirectiveKill(ActionContext& context) {
             return Outcome::Done;
         }
         const bool internal = job->TestFlags(JF_INTERNAL);
-        const std::string now = Trim(datetime::OleDate::Now().Format("%#c"));
+        const std::string now = LongTimeNow();
         KillReport(session, internal, "Found:" + pattern + ": " + now + ".");
         KillReport(session, internal, "--Kill triggered, removing " + pattern + ".");
         if (!DeleteJob(session, job)) {

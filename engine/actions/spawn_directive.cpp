@@ -15,6 +15,7 @@
 #include "platform/process/launch_shell.h"
 #include "platform/security/launch_as_user.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 #include "variables/variable_manager.h"
 
 #include <algorithm>
@@ -29,17 +30,11 @@ namespace {
 using namespace ob::process;
 
 bool IsWhite(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return text::IsBlank(c, text::kLineBlanks);
 }
 
 std::string Trim(std::string_view text) {
-    while (!text.empty() && IsWhite(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsWhite(text.back())) {
-        text.remove_suffix(1);
-    }
-    return std::string(text);
+    return std::string(text::Trim(text, text::kLineBlanks));
 }
 
 // Removes a word from the front of the rest: leading white space, then as many

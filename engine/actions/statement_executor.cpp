@@ -8,11 +8,14 @@
 #include "engine/services/service_call.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/output.h"
+#include "platform/lifetime/scope_exit.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace ob::engine {
 namespace {
@@ -23,31 +26,9 @@ namespace {
 // serves every session.
 thread_local ActionContext* currentStatement = nullptr;
 
-class CurrentStatement {
-public:
-    explicit CurrentStatement(ActionContext& context) : previous_(currentStatement) {
-        currentStatement = &context;
-    }
-    ~CurrentStatement() { currentStatement = previous_; }
-    CurrentStatement(const CurrentStatement&) = delete;
-    CurrentStatement& operator=(const CurrentStatement&) = delete;
-
-private:
-    ActionContext* previous_;
-};
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
+// Control values are compared after trimming the white space of the C locale.
 std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return text::Trim(text, text::kWhiteSpace);
 }
 
 bool IsAsciiLetter(char c) {
@@ -115,7 +96,8 @@ RunResult ExecuteStatement(EngineSession& session, TimeStatement* runContext,
     std::vector<std::string> words;
     const TokeniseResult split = ArgumentTokeniser(statement.Text(), TOKENISE_EXPAND, words);
     ActionContext context{session, runContext, statement, job, words};
-    CurrentStatement current(context);
+    ActionContext* const outer = std::exchange(currentStatement, &context);
+    const ScopeExit restore([outer] { currentStatement = outer; });
     const Outcome outcome = split == TokeniseResult::Ok
                                 ? Dispatch(context)
                                 : FatalFailure(context, "Too many quoted separators in statement.");

@@ -2,12 +2,14 @@
 // -sleep. Engine thread; -sleep and -spin hold up the scheduler for their duration.
 
 #include "engine/actions/directive_table.h"
+#include "engine/expansion/argument_tokeniser.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
 #include "platform/error/win_error.h"
 #include "platform/fs/temp_file.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 #include "platform/time/ole_date.h"
 #include "variables/variable_manager.h"
 
@@ -22,32 +24,8 @@
 namespace ob::engine {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string TrimEnd(std::string text) {
-    while (!text.empty() && IsBlank(text.back())) {
-        text.pop_back();
-    }
-    return text;
-}
-
 std::string Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    return TrimEnd(std::string(text));
-}
-
-// The words from `first` on, each followed by a blank, with the trailing white
-// space removed.
-std::string JoinWords(const std::vector<std::string>& words, std::size_t first) {
-    std::string text;
-    for (std::size_t i = first; i < words.size(); ++i) {
-        text.append(words[i]).append(" ");
-    }
-    return TrimEnd(std::move(text));
+    return std::string(text::Trim(text, text::kWhiteSpace));
 }
 
 // A decimal number as the C library's atoi reads it, clamped to int instead of

@@ -4,6 +4,7 @@
 #include "engine/console/console_input.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
+#include "engine/session/event_poster.h"
 #include "platform/msg/message.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/thread_timer.h"
@@ -12,6 +13,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -76,12 +78,11 @@ long SendSome(int fd, const std::string& bytes) {
 // Closes a client socket gracefully: unread input is drained first, since closing
 // with unread data would reset the connection and could destroy the last answer
 // before the client reads it.
-void CloseClient(int fd) {
+void CloseClient(UniqueFd socket) {
     char sink[512];
-    for (int i = 0; i < 64 && ::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
+    for (int i = 0; i < 64 && ::recv(socket.Get(), sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
     }
-    ::shutdown(fd, SHUT_WR);
-    ::close(fd);
+    ::shutdown(socket.Get(), SHUT_WR);
 }
 
 } // namespace
@@ -97,38 +98,54 @@ bool CommandServer::Start(EngineSession& session) {
     if (!portText) {
         return false; // the ready event stays unsignalled: start-up times out
     }
-    bool ok = ParsePort(*portText, port_);
-    in_addr address{};
-    ok = ok && HostAddress(address);
-    if (ok) {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        ok = listener_ >= 0;
+    std::string problem;
+    if (!ParsePort(*portText, port_)) {
+        problem = "cs_port \"" + *portText + "\" is not a port number (0 to 65535)";
+    } else {
+        problem = Listen();
     }
-    if (ok) {
-        // A restarted engine must be able to listen again at once.
-        int reuse = 1;
-        ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_port = htons(port_);
-        local.sin_addr = address;
-        ok = ::bind(listener_, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0 &&
-             ::listen(listener_, kBacklog) == 0;
-        socklen_t length = sizeof local;
-        if (ok && ::getsockname(listener_, reinterpret_cast<sockaddr*>(&local), &length) == 0) {
-            boundPort_.store(ntohs(local.sin_port));
-        }
-    }
-    if (ok) {
+    if (problem.empty()) {
         timerId_ = msg::SetTimer(0, 0, kIdleInterval);
         interval_ = kIdleInterval;
-        ok = timerId_ != 0;
+        if (timerId_ == 0) {
+            problem = "no timer is available";
+        }
     }
-    if (!ok) {
+    if (!problem.empty()) {
         CloseListener();
+        // The host learns why nobody can connect; the session itself goes on.
+        PostTextEvent(session, OB_EV_CONSOLE_FAILED,
+                      "Commandline Server disabled: " + problem + ".");
     }
     session.ready.Set();
-    return ok;
+    return problem.empty();
+}
+
+std::string CommandServer::Listen() {
+    in_addr address{};
+    if (!HostAddress(address)) {
+        return "the address of this computer's name is unknown";
+    }
+    listener_ = UniqueFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!listener_.Valid()) {
+        return "no socket: " + std::string(std::strerror(errno));
+    }
+    // A restarted engine must be able to listen again at once.
+    int reuse = 1;
+    ::setsockopt(listener_.Get(), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(port_);
+    local.sin_addr = address;
+    if (::bind(listener_.Get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        ::listen(listener_.Get(), kBacklog) != 0) {
+        return "cannot listen on port " + std::to_string(port_) + ": " + std::strerror(errno);
+    }
+    socklen_t length = sizeof local;
+    if (::getsockname(listener_.Get(), reinterpret_cast<sockaddr*>(&local), &length) == 0) {
+        boundPort_.store(ntohs(local.sin_port));
+    }
+    return {};
 }
 
 void CommandServer::Stop() {
@@ -141,7 +158,7 @@ void CommandServer::Stop() {
 
 void CommandServer::CloseSockets() {
     for (std::size_t i = 0; i < connections_.size(); ++i) {
-        if (connections_[i].socket > 0) {
+        if (connections_[i].socket.Valid()) {
             Close(i);
         }
         connections_[i].Reset();
@@ -151,10 +168,7 @@ void CommandServer::CloseSockets() {
 }
 
 void CommandServer::CloseListener() {
-    if (listener_ >= 0) {
-        ::close(listener_);
-        listener_ = -1;
-    }
+    listener_.Close();
     boundPort_.store(0);
 }
 
@@ -170,7 +184,7 @@ bool CommandServer::HandleMessage(EngineSession& session, std::uint32_t message,
     }
     switch (message) {
     case EM_CONSOLE_CLOSE:
-        if (connections_[index].socket > 0) {
+        if (connections_[index].socket.Valid()) {
             Close(index);
         }
         break;
@@ -187,7 +201,7 @@ bool CommandServer::HandleMessage(EngineSession& session, std::uint32_t message,
 }
 
 void CommandServer::Tick(EngineSession& session) {
-    if (listener_ >= 0 && Readable(listener_)) {
+    if (listener_.Valid() && Readable(listener_.Get())) {
         AcceptOne();
     }
     // A result whose message could not be posted is picked up here.
@@ -195,15 +209,16 @@ void CommandServer::Tick(EngineSession& session) {
     bool busy = false;
     for (std::size_t i = 0; i < connections_.size(); ++i) {
         ConsoleConnection& c = connections_[i];
-        if (c.socket <= 0) {
+        if (!c.socket.Valid()) {
             continue;
         }
-        if (Readable(c.socket)) {
+        if (Readable(c.socket.Get())) {
             Receive(session, i);
-        } else if (!c.paused && !c.output.empty()) {
+        }
+        if (c.socket.Valid() && !c.paused && !c.output.empty()) {
             SendQueued(i);
         }
-        busy = busy || (c.socket > 0 && !c.paused && !c.output.empty());
+        busy = busy || (c.socket.Valid() && !c.paused && !c.output.empty());
     }
     // 1 ms while any connection has output waiting, 250 ms otherwise.
     SetInterval(busy ? kBusyInterval : kIdleInterval);
@@ -219,29 +234,28 @@ void CommandServer::SetInterval(std::uint32_t interval) {
 }
 
 void CommandServer::AcceptOne() {
-    const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0) {
+    UniqueFd fd(::accept4(listener_.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!fd.Valid()) {
         return;
     }
     for (std::size_t i = 0; i < connections_.size(); ++i) {
         ConsoleConnection& c = connections_[i];
-        if (c.socket == 0) {
+        if (!c.socket.Valid()) {
             c.Reset();
-            c.socket = fd;
+            c.socket = std::move(fd);
             ++connectionCount_;
             c.QueueBack(Greeting());
             return;
         }
     }
     // Every slot is taken: a connection that would never be served is closed at
-    // once rather than left hanging.
-    ::close(fd);
+    // once (with `fd`) rather than left hanging.
 }
 
 void CommandServer::Receive(EngineSession& session, std::size_t index) {
     ConsoleConnection& c = connections_[index];
     std::uint8_t buffer[kReceiveSize];
-    const ssize_t got = ::recv(c.socket, buffer, sizeof buffer, MSG_DONTWAIT);
+    const ssize_t got = ::recv(c.socket.Get(), buffer, sizeof buffer, MSG_DONTWAIT);
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
         return;
     }
@@ -253,7 +267,7 @@ void CommandServer::Receive(EngineSession& session, std::size_t index) {
     FeedInput(c, buffer, static_cast<std::size_t>(got), result);
     if (!result.reply.empty()) {
         SendNow(index, result.reply);
-        if (c.socket <= 0) {
+        if (!c.socket.Valid()) {
             return; // the reply failed and closed the connection
         }
     }
@@ -271,27 +285,35 @@ void CommandServer::Receive(EngineSession& session, std::size_t index) {
 
 void CommandServer::SendQueued(std::size_t index) {
     ConsoleConnection& c = connections_[index];
-    std::string text = c.PopFront();
-    const long sent = SendSome(c.socket, text);
-    if (sent < 0) {
-        Close(index);
-        return;
-    }
-    if (static_cast<std::size_t>(sent) < text.size()) {
-        c.Unsend(text.substr(static_cast<std::size_t>(sent)));
+    // The queued strings in order, joined into sends of up to the budget, until
+    // the budget is spent or the socket takes no more (the rest waits, in order,
+    // for the next tick).
+    std::size_t sentThisTick = 0;
+    while (!c.output.empty() && sentThisTick < kSendBudget) {
+        std::string text = c.PopFrontUpTo(kSendBudget - sentThisTick);
+        const long sent = SendSome(c.socket.Get(), text);
+        if (sent < 0) {
+            Close(index);
+            return;
+        }
+        sentThisTick += static_cast<std::size_t>(sent);
+        if (static_cast<std::size_t>(sent) < text.size()) {
+            c.Unsend(text.substr(static_cast<std::size_t>(sent)));
+            return;
+        }
     }
 }
 
 void CommandServer::SendNow(std::size_t index, const std::string& bytes) {
     ConsoleConnection& c = connections_[index];
-    if (c.socket > 0 && SendSome(c.socket, bytes) < 0) {
+    if (c.socket.Valid() && SendSome(c.socket.Get(), bytes) < 0) {
         Close(index);
     }
 }
 
 void CommandServer::RunLine(EngineSession& session, std::size_t index) {
     ConsoleConnection& c = connections_[index];
-    if (c.socket <= 0 || c.pendingLines.empty() || c.logon) {
+    if (!c.socket.Valid() || c.pendingLines.empty() || c.logon) {
         return; // a line waiting behind a login check runs when the check is done
     }
     std::string line = std::move(c.pendingLines.front());
@@ -316,7 +338,7 @@ void CommandServer::BeginLogon(EngineSession& session, std::size_t index) {
 void CommandServer::FinishLogons(EngineSession& session) {
     for (std::size_t i = 0; i < connections_.size(); ++i) {
         ConsoleConnection& c = connections_[i];
-        if (c.socket <= 0 || !c.logon || !c.logon->done.load(std::memory_order_acquire)) {
+        if (!c.socket.Valid() || !c.logon || !c.logon->done.load(std::memory_order_acquire)) {
             continue;
         }
         const LogonOutcome outcome = c.logon->outcome;
@@ -338,11 +360,11 @@ void CommandServer::Requeue(EngineSession& session, std::size_t index) {
 
 void CommandServer::Close(std::size_t index, const std::string& farewell) {
     ConsoleConnection& c = connections_[index];
-    if (c.socket > 0) {
+    if (c.socket.Valid()) {
         if (!farewell.empty()) {
-            SendSome(c.socket, farewell);
+            SendSome(c.socket.Get(), farewell);
         }
-        CloseClient(c.socket);
+        CloseClient(std::move(c.socket));
         if (connectionCount_.load() > 0) {
             --connectionCount_;
         }

@@ -6,8 +6,9 @@
 // `cs_port` (section "Communication"), binds a listening socket to the IPv4 address
 // of the host's name and listens with a backlog of 4. Each timer tick accepts at
 // most one client, reads what clients sent (console_input.h turns the bytes into
-// lines, posted back to the engine thread as command-line messages) and sends at
-// most one queued string per connection. Commands run in console_commands.cpp.
+// lines, posted back to the engine thread as command-line messages) and sends each
+// connection's queued strings in order until the socket would block or
+// kSendBudget bytes went out. Commands run in console_commands.cpp.
 //
 // Nothing here blocks the engine thread: sockets are non-blocking and sends use
 // MSG_NOSIGNAL; the account check of a login (PAM may sleep seconds on a wrong
@@ -20,6 +21,7 @@
 
 #include "engine/console/console_connection.h"
 #include "engine/console/console_login.h"
+#include "platform/lifetime/unique_fd.h"
 
 #include <array>
 #include <atomic>
@@ -42,6 +44,9 @@ public:
     static constexpr std::size_t kConnections = 4;
     /// Bytes read from one connection per tick.
     static constexpr std::size_t kReceiveSize = 254;
+    /// Bytes sent to one connection per tick at most, so that a long listing to
+    /// one client leaves the engine thread free for the jobs' tick in between.
+    static constexpr std::size_t kSendBudget = 64 * 1024;
 
     CommandServer() = default;
     ~CommandServer();
@@ -49,7 +54,9 @@ public:
     CommandServer& operator=(const CommandServer&) = delete;
 
     /// The start message: true when the handler succeeded. Signals the session's
-    /// ready event in every case except a missing `cs_port`.
+    /// ready event in every case except a missing `cs_port`. A port that cannot be
+    /// used (not a number 0..65535, or one that cannot be bound) leaves the console
+    /// disabled and tells the host why (event 2017, OB_EV_CONSOLE_FAILED).
     bool Start(EngineSession& session);
     /// The stop message: kills the timer and closes every socket.
     void Stop();
@@ -84,6 +91,8 @@ private:
     void AcceptOne();
     void Receive(EngineSession& session, std::size_t index);
     void SendQueued(std::size_t index);
+    /// Why the listening socket could not be set up ("" when it was).
+    std::string Listen();
     void RunLine(EngineSession& session, std::size_t index);
     void FinishLogons(EngineSession& session);
     void Requeue(EngineSession& session, std::size_t index);
@@ -91,7 +100,7 @@ private:
     void CloseSockets();
     void CloseListener();
 
-    int listener_ = -1;
+    UniqueFd listener_;
     std::uint16_t port_ = 0;
     std::atomic<std::uint16_t> boundPort_{0};
     std::atomic<std::uint32_t> connectionCount_{0};

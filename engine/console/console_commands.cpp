@@ -10,6 +10,7 @@
 #include "engine/jobs/session_jobs.h"
 #include "engine/session/engine_session.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 
 #include <algorithm>
 #include <unistd.h>
@@ -22,18 +23,13 @@ constexpr int kDefaultLogLines = 50;
 constexpr std::size_t kMaxHostName = 128;
 constexpr std::size_t kOverflowShown = 72;
 
+// Command lines separate their words by blank and tab.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return text::IsBlank(c, text::kBlankTab);
 }
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return text::Trim(text, text::kBlankTab);
 }
 
 std::string HostName() {
@@ -98,9 +94,12 @@ bool IsRunning(const EngineSession& session, const Job* job) {
            session.runningJobs.end();
 }
 
-bool Kill(EngineSession& session, ConsoleConnection& c, std::string pattern) {
+bool Kill(EngineSession& session, ConsoleConnection& c, const std::string& pattern) {
+    // A destructive command without a pattern deletes nothing (an option-like word
+    // is no pattern either): it answers with its usage, as `find` does.
     if (pattern.empty() || pattern.front() == '-') {
-        pattern = "(null)";
+        QueueAll(c, HelpText("kill"));
+        return false;
     }
     int killed = 0;
     while (Job* job = FindJobByName(session, pattern)) {

@@ -30,6 +30,14 @@ std::string ConsoleConnection::PopFront() {
     return text;
 }
 
+std::string ConsoleConnection::PopFrontUpTo(std::size_t budget) {
+    std::string joined = PopFront();
+    while (!output.empty() && joined.size() + output.front().size() <= budget) {
+        joined += PopFront();
+    }
+    return joined;
+}
+
 void ConsoleConnection::Unsend(std::string rest) {
     QueueFront(std::move(rest));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/console/console_login.h"
+#include "platform/lifetime/unique_fd.h"
 
 #include <array>
 #include <cstddef>
@@ -28,7 +29,8 @@ struct ConsoleConnection {
     /// Command lines received but not yet executed; more are dropped.
     static constexpr std::size_t kMaxPendingLines = 1024;
 
-    int socket = 0; ///< 0 when the slot is free
+    /// The client's socket; not Valid() when the slot is free (0 is a valid descriptor).
+    UniqueFd socket;
     bool paused = false;
     std::deque<std::string> output;
     std::string inputLine;
@@ -56,9 +58,12 @@ struct ConsoleConnection {
     void QueueFront(std::string text);
     /// Removes the first queued string.
     std::string PopFront();
+    /// Removes queued strings from the front, in order, joined, while the next one
+    /// still fits in `budget` bytes (the first one always, however long).
+    std::string PopFrontUpTo(std::size_t budget);
     /// Puts back the unsent rest of a string at the front.
     void Unsend(std::string rest);
-    /// Frees the slot: socket 0, queues and line empty, Telnet state 0, login state 1.
+    /// Frees the slot: socket closed, queues and line empty, Telnet state 0, login state 1.
     void Reset();
 };
 

@@ -3,7 +3,8 @@
 // Separators are blank and tab, and the comma unless TOKENISE_NO_COMMA is given;
 // double quotes group separators into one word and are removed (there is no escape
 // for a literal quote). With TOKENISE_EXPAND the %-expressions of the text are
-// expanded first.
+// expanded first. A word made of quotes alone ("") is dropped, unless
+// TOKENISE_KEEP_EMPTY asks for it as an empty word (the words given to services).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@ namespace ob::engine {
 
 inline constexpr std::uint32_t TOKENISE_EXPAND = 1;
 inline constexpr std::uint32_t TOKENISE_NO_COMMA = 2;
+inline constexpr std::uint32_t TOKENISE_KEEP_EMPTY = 4;
 
 /// Room for separators that quotes protect, over the whole text.
 inline constexpr std::size_t kQuotedSeparatorLimit = 8192;
@@ -29,5 +31,9 @@ enum class TokeniseResult {
 /// carriage return elsewhere is an ordinary character. Throws only std::bad_alloc.
 TokeniseResult ArgumentTokeniser(std::string_view text, std::uint32_t mode,
                                  std::vector<std::string>& words);
+
+/// The words from `first` on, each followed by a blank, without the white space at
+/// the end: a path or a name that was given as several words.
+std::string JoinWords(const std::vector<std::string>& words, std::size_t first);
 
 } // namespace ob::engine

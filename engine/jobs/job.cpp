@@ -2,6 +2,7 @@
 
 #include "engine/expansion/expand_text.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 
 #include <charconv>
 
@@ -77,7 +78,7 @@ std::uint32_t Job::Flags() const {
     std::int64_t value = 0;
     const char* begin = text->data();
     const char* end = begin + text->size();
-    while (begin != end && (*begin == ' ' || *begin == '\t')) {
+    while (begin != end && text::IsBlank(*begin, text::kBlankTab)) {
         ++begin;
     }
     bool negative = false;

@@ -15,8 +15,11 @@ bool JobQueue::Remove(const Job* job) {
     if (it == jobs_.end()) {
         return false;
     }
-    members_.erase(job);
+    const std::size_t erased = members_.erase(job);
+    OB_ASSERT(erased == 1); // every queued job is a member
+    static_cast<void>(erased);
     jobs_.erase(it);
+    OB_ASSERT(members_.size() == jobs_.size());
     return true;
 }
 

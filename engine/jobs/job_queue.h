@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/jobs/job.h"
+#include "platform/diagnostics/assert.h"
 
 #include <cstddef>
 #include <memory>
@@ -14,8 +15,11 @@ namespace ob::engine {
 class JobQueue {
 public:
     void Append(std::unique_ptr<Job> job) {
-        members_.insert(job.get());
+        const bool added = members_.insert(job.get()).second;
+        OB_ASSERT(added); // a job is queued once
+        static_cast<void>(added);
         jobs_.push_back(std::move(job));
+        OB_ASSERT(members_.size() == jobs_.size());
     }
     std::size_t Size() const { return jobs_.size(); }
     Job* At(std::size_t index) const { return jobs_[index].get(); }

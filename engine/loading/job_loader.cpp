@@ -3,6 +3,7 @@
 #include "engine/loading/job_parser.h"
 #include "engine/loading/line_reader.h"
 #include "engine/loading/script_splitter.h"
+#include "engine/loading/text_mode.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
@@ -61,15 +62,7 @@ bool ReadTextFile(const char* path, std::string& content) {
     }
     std::ostringstream raw;
     raw << file.rdbuf();
-    const std::string bytes = raw.str();
-    content.clear();
-    content.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
-            continue;
-        }
-        content += bytes[i];
-    }
+    content = FromTextMode(raw.str());
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 
 #include <cstdio>
 #include <memory>
@@ -23,20 +24,19 @@
 namespace ob::engine {
 namespace {
 
-constexpr std::string_view kBlank = " \t\r\n\v\f";
+// Statement lines count the white space of the C locale as blank.
+constexpr std::string_view kBlank = text::kWhiteSpace;
 
 std::string_view SkipBlank(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(kBlank);
-    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+    return text::TrimLeft(text, kBlank);
 }
 
 std::string_view Trim(std::string_view text) {
-    text = SkipBlank(text);
-    return text.substr(0, text.find_last_not_of(kBlank) + 1);
+    return text::Trim(text, kBlank);
 }
 
 bool IsBlank(std::string_view text) {
-    return text.find_first_not_of(kBlank) == std::string_view::npos;
+    return text::IsBlank(text, kBlank);
 }
 
 // Statement lines are C strings to the language: a NUL ends the line there.
@@ -152,8 +152,7 @@ bool MatchText(std::string_view arguments, std::string_view& rest) {
         return false;
     }
     rest = text.substr(kMatch.size());
-    return rest.empty() || rest.front() == ',' ||
-           kBlank.find(rest.front()) != std::string_view::npos;
+    return rest.empty() || rest.front() == ',' || text::IsBlank(rest.front(), kBlank);
 }
 
 ParseResult ParseAction(EngineSession& session, Job& job, std::uint32_t line,

@@ -1,10 +1,12 @@
 #include "engine/loading/obsolete_syntax.h"
 
 #include "engine/expansion/argument_tokeniser.h"
+#include "engine/expansion/leading_integer.h"
 #include "engine/jobs/time_statement.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/output.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 
 #include <algorithm>
 #include <climits>
@@ -15,38 +17,15 @@
 namespace ob::engine {
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // Reads one "%d" conversion: white space, an optional sign, at least one digit.
 // Values beyond the range of int are clamped instead of overflowing.
 bool ReadInteger(std::string_view& text, int& value) {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i == text.size() || !IsDigit(text[i])) {
+    const LeadingNumber number = ReadLeadingNumber(text);
+    if (!number.hasDigits) {
         return false;
     }
-    std::int64_t magnitude = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        if (magnitude <= static_cast<std::int64_t>(INT_MAX) + 1) {
-            magnitude = magnitude * 10 + (text[i] - '0');
-        }
-    }
-    const std::int64_t signedValue = negative ? -magnitude : magnitude;
-    value = static_cast<int>(std::clamp<std::int64_t>(signedValue, INT_MIN, INT_MAX));
-    text.remove_prefix(i);
+    value = number.value;
+    text.remove_prefix(number.length);
     return true;
 }
 
@@ -54,13 +33,13 @@ bool ReadInteger(std::string_view& text, int& value) {
 // integers. Returns how many were read.
 int ReadIncrement(std::string_view text, int (&values)[4]) {
     std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) {
+    while (i < text.size() && text::IsBlank(text[i], text::kWhiteSpace)) {
         ++i;
     }
     if (i == text.size()) {
         return 0;
     }
-    while (i < text.size() && !IsSpace(text[i])) {
+    while (i < text.size() && !text::IsBlank(text[i], text::kWhiteSpace)) {
         ++i;
     }
     text.remove_prefix(i);

@@ -1,11 +1,10 @@
 #include "engine/loading/script_splitter.h"
 
 #include "engine/loading/line_reader.h"
+#include "platform/text/blank.h"
 
 namespace ob::engine {
 namespace {
-
-constexpr std::string_view kBlank = " \t\r\n\v\f";
 
 // The most a job-text comment line may hold, newline included, so that the block
 // parser reads it back as exactly one line.
@@ -15,8 +14,8 @@ enum class LineKind { JobLine, ScriptLine };
 
 // The first character of a line after its leading white space, or 0 when blank.
 char FirstNonBlank(std::string_view line) {
-    const std::size_t first = line.find_first_not_of(kBlank);
-    return first == std::string_view::npos ? '\0' : line[first];
+    const std::string_view rest = text::TrimLeft(line, text::kWhiteSpace);
+    return rest.empty() ? '\0' : rest.front();
 }
 
 bool EndsWithNewline(std::string_view text) {

@@ -8,6 +8,7 @@
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/output.h"
+#include "platform/diagnostics/assert.h"
 #include "platform/time/ole_date.h"
 
 #include <algorithm>
@@ -65,14 +66,6 @@ bool StopTestHolds(EngineSession& session, Job& job) {
     return false;
 }
 
-std::string RightTrimmed(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
-                             text.back() == '\n')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 // A run-control line: level-1 system message for internal jobs, else printed
 // unless level bit 32 mutes trigger lines.
 void RunControlLine(EngineSession& session, const Job& job, const std::string& text) {
@@ -92,6 +85,7 @@ RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
         session.watchdog.BeginRun(name);
     }
     session.runningJobs.insert(session.runningJobs.begin(), &job);
+    OB_ASSERT(session.runningJobs.size() <= static_cast<std::size_t>(kMaxRunDepth));
     job.BeginRun();
     RunResult result = RunResult::Continue;
     bool left = false;
@@ -124,10 +118,9 @@ RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
     } else {
         job.EndRun();
     }
-    const auto position = std::find(session.runningJobs.begin(), session.runningJobs.end(), &job);
-    if (position != session.runningJobs.end()) {
-        session.runningJobs.erase(position);
-    }
+    // Runs nest: the job that ends is the one most recently pushed.
+    OB_ASSERT(!session.runningJobs.empty() && session.runningJobs.front() == &job);
+    session.runningJobs.erase(session.runningJobs.begin());
     if (outermost) {
         session.watchdog.EndRun();
     }
@@ -181,7 +174,7 @@ void RemoveAsStopped(EngineSession& session, Job& job) {
 
 void TriggerLine(EngineSession& session, Job& job) {
     const std::string name = job.Name();
-    const std::string now = RightTrimmed(datetime::OleDate::Now().Format("%#c"));
+    const std::string now = LongTimeNow();
     std::string line = "Trigger:";
     if ((OutputLevel() & LEVEL_DEBUG) != 0) {
         line += job.GetVariable("$FILENAME").value_or("(null)");

@@ -6,9 +6,9 @@
 // tells the host. The engine thread marks where a run begins and ends (the
 // outermost run, which the scheduler or EM_RUN_JOB started) and which statement
 // each run executes now. A thread of the watchdog's own looks once a second; when
-// the run has lasted longer than the limit it posts event 2017 (OB_EV_WATCHDOG)
+// the run has lasted longer than the limit it posts event 2018 (OB_EV_WATCHDOG)
 // with a text naming the job and the statement, once per run, and the engine
-// thread posts a second 2017 when that run ends. Statement texts are shown with
+// thread posts a second 2018 when that run ends. Statement texts are shown with
 // their passwords masked.
 //
 // The limit is the variable JR.WATCHDOG_SECONDS (the environment, else the settings

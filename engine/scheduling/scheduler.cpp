@@ -8,6 +8,7 @@
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
+#include "platform/diagnostics/assert.h"
 
 #include <algorithm>
 #include <string>
@@ -22,6 +23,7 @@ bool ClearRequested(const EngineSession& session) {
 // The queue position of `job`, or `fallback` when it left the queue. The search
 // starts at `fallback`, where the job almost always is, so a pass stays linear.
 std::size_t PositionOf(const EngineSession& session, const Job* job, std::size_t fallback) {
+    OB_ASSERT(session.lock.OwnedByCurrentThread());
     const std::size_t size = session.jobs.Size();
     if (!session.jobs.Contains(job)) {
         return fallback;

@@ -1,6 +1,7 @@
 #include "engine/services/service_call.h"
 
 #include "common/password_mask.h"
+#include "engine/expansion/argument_tokeniser.h"
 #include "engine/session/engine_session.h"
 #include "platform/text/ascii_case.h"
 
@@ -30,9 +31,18 @@ std::string ServiceResultMessage(std::int32_t result, std::string_view statement
 }
 
 Outcome CallService(ActionContext& context, OB_ServiceMain entry) {
+    // A service sees an explicit "" as an empty word (an empty drive for MakePath,
+    // the empty string for Len); the statement's own words have none, so it is
+    // split again with them kept.
+    std::vector<std::string> spelled;
+    if (ArgumentTokeniser(context.statement.Text(), TOKENISE_EXPAND | TOKENISE_KEEP_EMPTY,
+                          spelled) != TokeniseResult::Ok ||
+        spelled.empty()) {
+        spelled = context.words;
+    }
     std::vector<const char*> words;
-    words.reserve(context.words.size() + 1);
-    for (const std::string& word : context.words) {
+    words.reserve(spelled.size() + 1);
+    for (const std::string& word : spelled) {
         words.push_back(word.c_str());
     }
     words.push_back(nullptr);

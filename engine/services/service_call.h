@@ -16,9 +16,9 @@ struct EngineSession;
 struct ServiceModule;
 
 /// Calls `entry` with the statement's words (null-terminated array, words[0] the
-/// directive) and reports its result: 0 is outcome 0; 4 is outcome 1 with
-/// JR.LAST_ERROR as the service left it; every other code is a fatal failure with
-/// the message of ServiceResultMessage.
+/// directive; an explicit "" is an empty word) and reports its result: 0 is outcome 0; 4 is outcome
+/// 1 with JR.LAST_ERROR as the service left it; every other code is a fatal failure with the
+/// message of ServiceResultMessage.
 Outcome CallService(ActionContext& context, OB_ServiceMain entry);
 
 /// The fatal-error message for a result code other than 0 and 4. `statement` is the

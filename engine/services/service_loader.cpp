@@ -5,6 +5,7 @@
 #include "engine/session/output.h"
 #include "platform/registry/registry.h"
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 #include "variables/variable_manager.h"
 
 #include <optional>
@@ -15,13 +16,7 @@ namespace ob::engine {
 namespace {
 
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
+    return text::Trim(text, text::kBlankTab);
 }
 
 std::vector<std::string> SplitNonEmpty(std::string_view text, char separator) {

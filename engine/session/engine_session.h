@@ -14,6 +14,7 @@
 #include "engine/session/step_control.h"
 #include "obrenta/obrenta.h"
 #include "obrenta/service.h"
+#include "platform/diagnostics/assert.h"
 #include "platform/msg/critical_section.h"
 #include "platform/msg/event.h"
 #include "platform/msg/message.h"
@@ -116,6 +117,9 @@ public:
         session_.lock.Enter();
     }
     ~SessionLock() {
+        // Every exit matches an entry of this thread: the lock is held, and counted.
+        OB_ASSERT(session_.lock.OwnedByCurrentThread());
+        OB_ASSERT(session_.lockNesting.load() > 0);
         session_.lock.Leave();
         --session_.lockNesting;
     }

@@ -3,6 +3,8 @@
 #include "common/password_mask.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
+#include "platform/text/blank.h"
+#include "platform/time/ole_date.h"
 #include "variables/variable_manager.h"
 
 #include <cstdio>
@@ -40,6 +42,10 @@ void PrintUnlessMuted(EngineSession& session, std::string_view text, std::uint32
     if ((OutputLevel() & bit) == 0) {
         PrintText(session, text, true);
     }
+}
+
+std::string LongTimeNow() {
+    return std::string(text::TrimRight(datetime::OleDate::Now().Format("%#c"), text::kLineBlanks));
 }
 
 } // namespace ob::engine

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace ob::engine {
@@ -22,5 +23,9 @@ void SystemMessage(EngineSession& session, std::string_view text, std::uint32_t 
 
 /// PrintText(text) unless the level has `bit`.
 void PrintUnlessMuted(EngineSession& session, std::string_view text, std::uint32_t bit);
+
+/// The current time in the long "%#c" form without trailing blanks, as trigger,
+/// stop and kill lines show it.
+std::string LongTimeNow();
 
 } // namespace ob::engine

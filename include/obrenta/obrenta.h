@@ -70,8 +70,13 @@ enum {
     OB_EV_LOGFILE = 2007, /* data: owned text */
     OB_EV_PROXY_FIRST = 2008,
     OB_EV_PROXY_LAST = 2015,
-    OB_EV_UPDATE = 2016,   /* data: owned text */
-    OB_EV_WATCHDOG = 2017, /* data: owned text: a run blocks the engine, or no longer does */
+    OB_EV_UPDATE = 2016, /* data: owned text */
+    /* data: owned text, why the console serves no one (its port is not a number
+     * or cannot be bound); the session itself runs on. */
+    OB_EV_CONSOLE_FAILED = 2017,
+    /* data: owned text: a run has blocked the engine longer than JR.WATCHDOG_SECONDS,
+     * or no longer does. */
+    OB_EV_WATCHDOG = 2018,
 };
 
 /* Sub-codes carried by OB_EV_NOTIFY. */

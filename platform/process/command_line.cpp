@@ -1,10 +1,12 @@
 #include "platform/process/command_line.h"
+#include "platform/text/blank.h"
 
 namespace ob::process {
 namespace {
 
+// The C runtime separates words by blank and tab only.
 bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+    return text::IsBlank(c, text::kBlankTab);
 }
 
 } // namespace

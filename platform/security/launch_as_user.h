@@ -13,11 +13,25 @@
 #pragma once
 
 #include "platform/export.h"
+#include "platform/process/child_process.h"
 #include "platform/process/launch_flags.h"
+#include "platform/process/launch_program.h"
+#include "platform/security/logon.h"
 
 #include <string>
 
 namespace ob::security {
+
+/// Starts a prepared command as the account: directly with `token`'s ids when there
+/// is a token and CP_PROFILE is not set; otherwise, or when that start fails,
+/// through LogonLaunch (CP_PROFILE: with the account's profile; CP_NET_CREDENTIALS_ONLY:
+/// network credentials only). CP_DETACH starts it in a new session. 0 with `child`
+/// set, else the Windows error code.
+OB_PLATFORM_API std::uint32_t StartAsAccount(std::uint32_t flags, const Token* token,
+                                             const std::string& user, const std::string& domain,
+                                             const std::string& password,
+                                             process::ProgramCommand command,
+                                             process::ChildProcess& child);
 
 /// `domain` empty counts as absent (this machine).
 OB_PLATFORM_API void LaunchAsUser(std::uint32_t flags, const std::string& user,

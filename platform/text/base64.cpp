@@ -42,13 +42,17 @@ void AppendGroup(const unsigned char* bytes, std::size_t count, std::string& out
 
 } // namespace
 
-std::string Base64Encode(std::string_view bytes) {
-    std::string out;
-    out.reserve((bytes.size() + 2) / 3 * 4);
+void AppendBase64(std::string_view bytes, std::string& out) {
+    out.reserve(out.size() + (bytes.size() + 2) / 3 * 4);
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t at = 0; at < bytes.size(); at += 3) {
         AppendGroup(data + at, std::min<std::size_t>(3, bytes.size() - at), out);
     }
+}
+
+std::string Base64Encode(std::string_view bytes) {
+    std::string out;
+    AppendBase64(bytes, out);
     return out;
 }
 
@@ -108,6 +112,42 @@ std::optional<std::string> Base64Decode(std::string_view text) {
         out += static_cast<char>((group >> 10) & 0xFF);
         out += static_cast<char>((group >> 2) & 0xFF);
     }
+    return out;
+}
+
+void Base64StreamDecoder::Feed(std::string_view text, std::string& out) {
+    for (const char c : text) {
+        if (c == '=') {
+            // A short group: 2 sextets give one byte, 3 give two; then start afresh.
+            if (count_ == 2) {
+                out += static_cast<char>(bits_ >> 4);
+            } else if (count_ == 3) {
+                out += static_cast<char>(bits_ >> 10);
+                out += static_cast<char>(bits_ >> 2);
+            }
+            bits_ = 0;
+            count_ = 0;
+            continue;
+        }
+        const int value = kDecode[static_cast<unsigned char>(c)];
+        if (value < 0) {
+            continue;
+        }
+        bits_ = (bits_ << 6) | static_cast<unsigned>(value);
+        if (++count_ == 4) {
+            out += static_cast<char>(bits_ >> 16);
+            out += static_cast<char>(bits_ >> 8);
+            out += static_cast<char>(bits_);
+            bits_ = 0;
+            count_ = 0;
+        }
+    }
+}
+
+std::string Base64DecodeLenient(std::string_view text) {
+    std::string out;
+    Base64StreamDecoder decoder;
+    decoder.Feed(text, out);
     return out;
 }
 

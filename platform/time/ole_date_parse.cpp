@@ -10,6 +10,7 @@
 // as the OLE conversion does. Years of one or two digits are 2000..2029 for 0..29
 // and 1930..1999 for 30..99. A time alone is day 0; a date alone is midnight.
 #include "platform/text/ascii_case.h"
+#include "platform/text/blank.h"
 #include "platform/time/ole_date.h"
 
 #include <array>
@@ -34,7 +35,7 @@ struct Token {
 };
 
 bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+    return text::IsBlank(c, text::kWhiteSpace);
 }
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';

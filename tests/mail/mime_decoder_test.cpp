@@ -1,9 +1,9 @@
 // Fetched messages through the MIME decoder: which parts are saved, under which
 // names, with which bytes.
 #include "mail/attachment_file.h"
-#include "mail/base64.h"
 #include "mail/mime_decoder.h"
 #include "mail_files.h"
+#include "platform/text/base64.h"
 #include "scratch.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 namespace {
 
 using namespace ob::mail;
+namespace text = ob::text;
 namespace fs = std::filesystem;
 using ob::test::Names;
 using ob::test::ReadAll;
@@ -48,7 +49,7 @@ Decoded Decode(const std::string& message, const fs::path& dir, bool prefix = fa
 std::string Base64Lines(std::string_view bytes) {
     std::string out;
     for (std::size_t at = 0; at < bytes.size(); at += 57) {
-        out += Base64Encode(bytes.substr(at, 57)) + "\r\n";
+        out += text::Base64Encode(bytes.substr(at, 57)) + "\r\n";
     }
     return out;
 }
@@ -256,7 +257,7 @@ TEST(MailMime, SafeNames) {
 
 TEST(MailMime, LongLinesArriveInPieces) {
     ob::test::ScratchDir dir;
-    const std::string encoded = Base64Encode(std::string(30000, 'z'));
+    const std::string encoded = text::Base64Encode(std::string(30000, 'z'));
     MailLog log;
     MimeSettings settings;
     settings.saveAttachments = true;

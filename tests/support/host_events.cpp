@@ -10,8 +10,8 @@ namespace ob::test {
 std::vector<HostEvent> TakeHostEvents() {
     std::vector<HostEvent> events;
     const std::uint32_t eventMessage = host::EventMessage();
-    msg::Message m;
-    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
+    host::Message m;
+    while (host::PeekMessage(m, eventMessage, eventMessage, true)) {
         auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
         HostEvent e;
         e.code = event->code;
@@ -50,17 +50,21 @@ std::size_t CountEvents(const std::vector<HostEvent>& events, std::uint32_t code
 
 std::vector<std::string> HostLineReader::Read() {
     std::vector<std::string> lines;
-    for (const HostEvent& e : TakeHostEvents()) {
+    for (HostEvent& e : TakeHostEvents()) {
         if (e.code == OB_EV_TEXT) {
             partial_ += e.text;
         } else if (e.code == OB_EV_EOL) {
             lines.push_back(std::move(partial_));
             partial_.clear();
-        } else if (e.code == OB_EV_NOTIFY && e.data == OB_NOTIFY_SCRIPT_ERROR) {
-            ++scriptErrors_;
+        } else {
+            others_.push_back(std::move(e));
         }
     }
     return lines;
+}
+
+std::size_t HostLineReader::ScriptErrors() const {
+    return Count(OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR);
 }
 
 } // namespace ob::test

@@ -4,8 +4,10 @@
 #include "console_fixture.h"
 #include "engine/jobs/session_jobs.h"
 
+#include <fcntl.h>
 #include <fstream>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace ob::test {
@@ -113,6 +115,54 @@ TEST_F(ConsoleSessionTest, KillRemovesEveryMatchingJob) {
     EXPECT_EQ(Ask(*client, "kill er$"), "Killed 3 job(s) named er$\r\n+OK\r\n" + HostPrompt());
     EXPECT_EQ(QueuedJobs(), 0u);
     EXPECT_EQ(Ask(*client, "list"), "0 Job(s)\r\n+OK\r\n" + HostPrompt());
+}
+
+// Descriptor 0 is a socket like any other: a client the server accepts on it is
+// served (0 once meant "free slot").
+TEST_F(ConsoleSessionTest, AClientAcceptedOnDescriptorZeroIsServed) {
+    const int savedInput = ::fcntl(0, F_DUPFD_CLOEXEC, 3);
+    ASSERT_GE(savedInput, 0);
+    ::close(0);
+    // 0 stays taken while the client's own socket is made, then is left free for
+    // the server's accept.
+    const int placeholder = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(placeholder, 0);
+    auto client = Connect();
+    ::close(placeholder);
+    const std::string greeting = client->ReadUntil("Username: ");
+    char target[64] = {};
+    const bool zeroIsASocket = ::readlink("/proc/self/fd/0", target, sizeof target - 1) > 0 &&
+                               std::string(target).rfind("socket:", 0) == 0;
+    if (!zeroIsASocket) {
+        ::dup2(savedInput, 0);
+        GTEST_SKIP() << "another descriptor took 0 before the server accepted";
+    }
+    EXPECT_NE(greeting, "") << "the client on descriptor 0 was greeted";
+    EXPECT_TRUE(client->Send("admin\r\n"));
+    EXPECT_NE(client->ReadUntil("Password: "), "");
+    EXPECT_TRUE(client->Send("secret\r\n"));
+    EXPECT_NE(client->ReadUntil("+OK\r\n" + HostPrompt(), seconds(20)), "");
+    EXPECT_EQ(Ask(*client, "hello"), "Hello\r\n+OK\r\n" + HostPrompt());
+    EXPECT_TRUE(client->Send("exit\r\n"));
+    EXPECT_TRUE(client->WaitClosed());
+    EXPECT_TRUE(WaitFor([this] { return host_.Record().console.ConnectionCount() == 0; }));
+    // The server has closed its end: 0 is free again for the test's own input.
+    ::dup2(savedInput, 0);
+    ::close(savedInput);
+}
+
+TEST_F(ConsoleSessionTest, KillWithoutAPatternDeletesNothing) {
+    LoadJobs("{\n\t-name nullable_backup\n}\n{\n\t-name keepme\n}\n");
+    auto client = Connect();
+    ASSERT_TRUE(client->Login("admin", "secret"));
+    for (const char* command : {"kill", "kill   ", "kill -ts"}) {
+        EXPECT_EQ(Ask(*client, command),
+                  "Usage: kill <regexp>\r\nReason: Kill Jobs matching regexp.\r\n+FAILED\r\n" +
+                      HostPrompt())
+            << command;
+    }
+    EXPECT_EQ(Ask(*client, "list"),
+              "nullable_backup: \r\nkeepme: \r\n2 Job(s)\r\n+OK\r\n" + HostPrompt());
 }
 
 TEST_F(ConsoleSessionTest, KillByPatternLeavesOthers) {

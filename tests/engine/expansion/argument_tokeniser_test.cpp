@@ -12,6 +12,7 @@ namespace {
 using ob::engine::ArgumentTokeniser;
 using ob::engine::kQuotedSeparatorLimit;
 using ob::engine::TOKENISE_EXPAND;
+using ob::engine::TOKENISE_KEEP_EMPTY;
 using ob::engine::TOKENISE_NO_COMMA;
 using ob::engine::TokeniseResult;
 using Words = std::vector<std::string>;
@@ -47,6 +48,10 @@ TEST_F(ArgumentTokeniserTest, SplitsAtSeparatorsOutsideQuotes) {
         {"\"unclosed a, b", 0, {"unclosed a, b"}},
         {"\"\"", 0, {}},
         {"a \"\" b", 0, {"a", "b"}},
+        {"\"\"", TOKENISE_KEEP_EMPTY, {""}},
+        {"a \"\" b,\"\"", TOKENISE_KEEP_EMPTY, {"a", "", "b", ""}},
+        {"a\"\"b \"\"\"\"", TOKENISE_KEEP_EMPTY, {"ab", ""}}, // quotes inside a word vanish
+        {"a  , b", TOKENISE_KEEP_EMPTY, {"a", "b"}},          // separators alone make no word
         {"\" \"", 0, {" "}},
         {"", 0, {}},
         {" \t\r\n", 0, {}},
@@ -78,6 +83,7 @@ TEST_F(ArgumentTokeniserTest, ExpandsOnlyInExpandingModes) {
         {"50%% off", 0, {"50%%", "off"}},
         {"50% off 20% ", TOKENISE_EXPAND, {"50"}},
         {"%NO_SUCH_VARIABLE_HERE%", TOKENISE_EXPAND, {}},
+        {"\"%NO_SUCH_VARIABLE_HERE%\" r", TOKENISE_EXPAND | TOKENISE_KEEP_EMPTY, {"", "r"}},
     };
     for (const SplitCase& c : cases) {
         EXPECT_EQ(Split(c.text, c.mode), c.expected) << "[" << c.text << "] mode " << c.mode;

@@ -4,8 +4,10 @@
 #include "engine/loading/job_loader.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
 #include "platform/fs/program_path.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -41,23 +43,19 @@ protected:
         return path;
     }
 
+    // Engine events through the shared reader; the thread messages the loader
+    // posted to this thread (its engine thread) stay queued for the second loop.
     void Drain() {
+        for (std::string& line : reader_.Read()) {
+            lines_.push_back(std::move(line));
+        }
+        for (; othersSeen_ < reader_.Others().size(); ++othersSeen_) {
+            events_.emplace_back(reader_.Others()[othersSeen_].code,
+                                 reader_.Others()[othersSeen_].data);
+        }
         msg::Message m;
         while (msg::PeekMessage(m, 0, 0, msg::PM_REMOVE)) {
-            if (m.message == host::EventMessage()) {
-                auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-                if (event->code == OB_EV_TEXT) {
-                    current_ += reinterpret_cast<const char*>(event->data);
-                } else if (event->code == OB_EV_EOL) {
-                    lines_.push_back(current_);
-                    current_.clear();
-                } else {
-                    events_.emplace_back(event->code, event->data);
-                }
-                ReleaseEvent(event);
-            } else {
-                threadMessages_.push_back(m);
-            }
+            threadMessages_.push_back(m);
         }
     }
 
@@ -73,7 +71,8 @@ protected:
     EngineSession session_;
     msg::Hwnd window_ = 0;
     std::vector<std::string> lines_;
-    std::string current_;
+    test::HostLineReader reader_;
+    std::size_t othersSeen_ = 0; ///< events of reader_.Others() already in events_
     std::vector<std::pair<std::uint32_t, std::uintptr_t>> events_;
     std::vector<msg::Message> threadMessages_;
 };

@@ -2,7 +2,6 @@
 
 #include "engine/loading/line_reader.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"

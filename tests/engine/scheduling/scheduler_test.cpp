@@ -5,8 +5,10 @@
 #include "engine/scheduling/scheduler.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
+#include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
 #include "platform/time/clock.h"
+#include "support/host_events.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +53,7 @@ protected:
         ASSERT_TRUE(LoadJobScript(session_, path.c_str(), options));
         Drain();
         lines_.clear();
+        idleBefore_ += idle_;
         idle_ = 0;
     }
 
@@ -64,22 +67,10 @@ protected:
     }
 
     void Drain() {
-        msg::Message m;
-        while (msg::PeekMessage(m, 0, 0, msg::PM_REMOVE)) {
-            if (m.message != host::EventMessage()) {
-                continue;
-            }
-            auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-            if (event->code == OB_EV_TEXT) {
-                current_ += reinterpret_cast<const char*>(event->data);
-            } else if (event->code == OB_EV_EOL) {
-                lines_.push_back(current_);
-                current_.clear();
-            } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_IDLE) {
-                ++idle_;
-            }
-            ReleaseEvent(event);
+        for (std::string& line : reader_.Read()) {
+            lines_.push_back(std::move(line));
         }
+        idle_ = static_cast<int>(reader_.Count(OB_EV_NOTIFY, OB_NOTIFY_IDLE)) - idleBefore_;
     }
 
     test::ScratchDir dir_;
@@ -87,8 +78,9 @@ protected:
     msg::Hwnd window_ = 0;
     std::chrono::system_clock::time_point now_;
     std::vector<std::string> lines_;
-    std::string current_;
+    test::HostLineReader reader_;
     int idle_ = 0;
+    int idleBefore_ = 0; ///< idle reports read before the last Load
 };
 
 TEST_F(SchedulerTest, StartAndStopWithoutArgumentsRunOnceAndRemoveTheJob) {

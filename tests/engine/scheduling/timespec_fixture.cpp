@@ -3,7 +3,6 @@
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/scheduling/time_specification.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"

@@ -201,5 +201,23 @@ TEST_F(ServiceDirectiveTest, BuiltInRowsComeBeforeScriptStatementsAndMatchAnyCas
     EXPECT_EQ(env::Get("FTP.VERSION"), "Obrenta FTP version 2.0");
 }
 
+// An explicit "" reaches a service as an empty word: the string functions of an
+// empty string, and MakePath with no drive as the services manual shows it.
+TEST_F(ServiceDirectiveTest, QuotedEmptyWordsReachTheService) {
+    env::Set("LOGFILE", "/var/log/app.txt");
+    env::Remove("OBT_EMPTY");
+    for (const char* name : {"A", "E", "BACKUP"}) {
+        env::Remove(name);
+    }
+    EXPECT_EQ(RunActions({"-str Len A \"\"", "-str IsEmpty E \"%OBT_EMPTY%\"",
+                          "-str SplitPath \"%LOGFILE%\" DRV DIR BASE EXT",
+                          "-str MakePath BACKUP \"\" \"%DIR%\" \"%BASE%-old\" \"%EXT%\""}),
+              engine::RunResult::Continue);
+    EXPECT_EQ(Count(Events(), OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR), 0u);
+    EXPECT_EQ(env::Get("A").value_or("(unset)"), "0");
+    EXPECT_EQ(env::Get("E").value_or("(unset)"), "1");
+    EXPECT_EQ(env::Get("BACKUP").value_or("(unset)"), "/var/log/app-old.txt");
+}
+
 } // namespace
 } // namespace ob::test

@@ -2,6 +2,7 @@
 
 #include "test_host.h"
 
+#include "platform/msg/message_queue.h"
 #include "platform/msg/registered_message.h"
 
 #include <gtest/gtest.h>

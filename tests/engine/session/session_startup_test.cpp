@@ -2,6 +2,8 @@
 
 #include "test_host.h"
 
+#include "platform/msg/message_queue.h"
+#include "platform/msg/registered_message.h"
 #include "platform/msg/window.h"
 #include "variables/variable_manager.h"
 

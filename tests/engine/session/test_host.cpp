@@ -5,9 +5,9 @@
 namespace ob::test {
 
 TestHost::TestHost(bool acknowledge) : acknowledge_(acknowledge) {
-    msg::RegisterClass("ObrentaTestHost", &TestHost::Proc);
+    host::RegisterClass("ObrentaTestHost", &TestHost::Proc);
     window_ =
-        msg::CreateWindow("ObrentaTestHost", "test host", reinterpret_cast<std::uintptr_t>(this));
+        host::CreateWindow("ObrentaTestHost", "test host", reinterpret_cast<std::uintptr_t>(this));
 }
 
 TestHost::~TestHost() {
@@ -17,7 +17,7 @@ TestHost::~TestHost() {
         OB_DestroySession(&session_);
     }
     PumpFor(std::chrono::milliseconds(0));
-    msg::DestroyWindow(window_);
+    host::DestroyWindow(window_);
 }
 
 std::uint32_t TestHost::Create(const char* level) {
@@ -39,10 +39,10 @@ bool TestHost::PumpUntil(const std::function<bool()>& done, std::chrono::millise
         if (now >= deadline) {
             return false;
         }
-        msg::Message m;
+        host::Message m;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-        if (msg::GetMessageTimeout(m, static_cast<std::uint32_t>(left.count())) > 0) {
-            msg::DispatchMessage(m);
+        if (host::GetMessageTimeout(m, static_cast<std::uint32_t>(left.count())) > 0) {
+            host::DispatchMessage(m);
         }
     }
     return true;
@@ -51,17 +51,17 @@ bool TestHost::PumpUntil(const std::function<bool()>& done, std::chrono::millise
 void TestHost::PumpFor(std::chrono::milliseconds duration) {
     const auto deadline = std::chrono::steady_clock::now() + duration;
     for (;;) {
-        msg::Message m;
-        while (msg::PeekMessage(m, 0, 0, msg::PM_REMOVE)) {
-            msg::DispatchMessage(m);
+        host::Message m;
+        while (host::PeekMessage(m, 0, 0, true)) {
+            host::DispatchMessage(m);
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) {
             return;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
-        if (msg::GetMessageTimeout(m, static_cast<std::uint32_t>(left.count())) > 0) {
-            msg::DispatchMessage(m);
+        if (host::GetMessageTimeout(m, static_cast<std::uint32_t>(left.count())) > 0) {
+            host::DispatchMessage(m);
         }
     }
 }
@@ -95,11 +95,11 @@ void TestHost::AckKept() {
     kept.clear();
 }
 
-msg::LRESULT TestHost::Proc(msg::Hwnd hwnd, std::uint32_t message, msg::WPARAM wParam,
-                            msg::LPARAM lParam) {
-    auto* self = reinterpret_cast<TestHost*>(msg::GetWindowUserData(hwnd));
+host::LRESULT TestHost::Proc(host::Hwnd hwnd, std::uint32_t message, host::WPARAM wParam,
+                             host::LPARAM lParam) {
+    auto* self = reinterpret_cast<TestHost*>(host::GetWindowUserData(hwnd));
     if (self == nullptr || message != host::EventMessage()) {
-        return msg::DefWindowProc(hwnd, message, wParam, lParam);
+        return host::DefWindowProc(hwnd, message, wParam, lParam);
     }
     auto* event = reinterpret_cast<EngineEvent*>(lParam);
     RecordedEvent r;

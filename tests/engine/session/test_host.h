@@ -31,7 +31,7 @@ public:
     explicit TestHost(bool acknowledge = true);
     ~TestHost();
 
-    msg::Hwnd Window() const { return window_; }
+    host::Hwnd Window() const { return window_; }
     OB_SESSION& Session() { return session_; }
     /// The record behind the handle (white-box access for tests that link the engine).
     engine::EngineSession& Record() { return *reinterpret_cast<engine::EngineSession*>(session_); }
@@ -51,11 +51,11 @@ public:
     std::vector<EngineEvent*> kept;
 
 private:
-    static msg::LRESULT Proc(msg::Hwnd, std::uint32_t, msg::WPARAM, msg::LPARAM);
+    static host::LRESULT Proc(host::Hwnd, std::uint32_t, host::WPARAM, host::LPARAM);
 
     ScratchDir dir_;
     bool acknowledge_;
-    msg::Hwnd window_ = 0;
+    host::Hwnd window_ = 0;
     OB_SESSION session_ = nullptr;
 };
 

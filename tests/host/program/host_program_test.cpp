@@ -1,125 +1,33 @@
 // The obrenta program run as a child process, with its own settings stores.
 
+#include "obrenta_program.h"
 #include "support/scratch.h"
 #include "support/soft_descriptor_limit.h"
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace ob::test {
 namespace {
-
-struct Outcome {
-    int status = -1; ///< exit status, or -signal
-    std::string out;
-    std::string err;
-};
-
-// Runs bin/obrenta with `args` and the stores in `dir`; `whileRunning` is called
-// with the child's pid once it has started. Output is collected through pipes.
-class Program {
-public:
-    explicit Program(const ScratchDir& dir) : dir_(dir) {
-        std::filesystem::create_directories(dir.Path() / "machine");
-        std::filesystem::create_directories(dir.Path() / "user");
-    }
-
-    Outcome Run(const std::vector<std::string>& args,
-                const std::function<void(pid_t)>& whileRunning = nullptr,
-                const std::vector<std::string>& extraEnv = {}) {
-        std::vector<std::string> env = {"OBRENTA_MACHINE_DIR=" + dir_ / "machine",
-                                        "OBRENTA_USER_DIR=" + dir_ / "user", "PATH=/usr/bin:/bin",
-                                        "HOME=" + dir_.Path().string()};
-        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-        std::vector<std::string> argv = {std::string(OB_BIN_DIR) + "/obrenta"};
-        argv.insert(argv.end(), args.begin(), args.end());
-
-        int out[2], err[2];
-        EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
-        EXPECT_EQ(::pipe2(err, O_CLOEXEC), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        pid_t pid = -1;
-        auto cargv = Pointers(argv);
-        auto cenv = Pointers(env);
-        const int spawned =
-            ::posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), cenv.data());
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        ::close(err[1]);
-        Outcome outcome;
-        if (spawned != 0) {
-            ::close(out[0]);
-            ::close(err[0]);
-            ADD_FAILURE() << "cannot start " << argv[0];
-            return outcome;
-        }
-        std::thread reader([&] { Collect(out[0], err[0], outcome); });
-        if (whileRunning) {
-            whileRunning(pid);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        reader.join();
-        ::close(out[0]);
-        ::close(err[0]);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-        return outcome;
-    }
-
-private:
-    static std::vector<char*> Pointers(std::vector<std::string>& words) {
-        std::vector<char*> pointers;
-        for (std::string& w : words) {
-            pointers.push_back(w.data());
-        }
-        pointers.push_back(nullptr);
-        return pointers;
-    }
-
-    static void Collect(int outFd, int errFd, Outcome& outcome) {
-        std::array<pollfd, 2> fds{{{outFd, POLLIN, 0}, {errFd, POLLIN, 0}}};
-        int open = 2;
-        while (open > 0 && ::poll(fds.data(), fds.size(), 60000) > 0) {
-            for (std::size_t i = 0; i < fds.size(); ++i) {
-                if (fds[i].fd < 0 || fds[i].revents == 0) {
-                    continue;
-                }
-                char buffer[4096];
-                const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-                if (n <= 0) {
-                    fds[i].fd = -1;
-                    --open;
-                } else {
-                    (i == 0 ? outcome.out : outcome.err)
-                        .append(buffer, static_cast<std::size_t>(n));
-                }
-            }
-        }
-    }
-
-    const ScratchDir& dir_;
-};
 
 const char* kPortKey = "HKLM\\Software\\Varndel Software\\Obrenta\\Communication";
 
@@ -236,6 +144,9 @@ TEST(HostProgram, JobsRunTheirActionsAndAQuitOrALogFileIsHonoured) {
     const std::string logged((std::istreambuf_iterator<char>(in)),
                              std::istreambuf_iterator<char>());
     EXPECT_EQ(logged, "after \nAbort called.\n") << "lines after the -logfile go to the file too";
+    // Like every event but output pieces, the quit and the log file are reported.
+    EXPECT_NE(run.err.find("event 2007 " + log + "\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("event 2001 0\n"), std::string::npos) << run.err;
 }
 
 TEST(HostProgram, CheckLoadsWithoutRunningAndReportsFormatErrors) {
@@ -253,6 +164,55 @@ TEST(HostProgram, CheckLoadsWithoutRunningAndReportsFormatErrors) {
     EXPECT_EQ(failed.status, 1);
     EXPECT_NE(failed.out.find("Bad date format -inc 0 0 0 0."), std::string::npos) << failed.out;
     EXPECT_NE(failed.err.find("event 2000 1003"), std::string::npos) << failed.err;
+}
+
+TEST(HostProgram, CheckWritesNothingToTheSettingsStore) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    const std::string good = dir / "good.jr";
+    std::ofstream(good) << "{\n-start\n-action -print should not run\n}\n";
+    const auto started = std::chrono::steady_clock::now();
+    const Outcome check = obrenta.Run({"check", good});
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10))
+        << "no console port in the store does not hold a check up";
+    EXPECT_EQ(check.err.find("Writing"), std::string::npos) << check.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "machine/registry.db"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "user/registry.db"));
+}
+
+// A console port that cannot be used leaves the session running without a console
+// and says why on standard error.
+TEST(HostProgram, AnUnusableConsolePortIsReported) {
+    // A port already listened on: this test's own socket on every address.
+    const int taken = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(taken, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(taken, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(taken, 1), 0);
+    ASSERT_EQ(::getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string takenPort = std::to_string(ntohs(address.sin_port));
+    const struct {
+        std::string port;
+        std::string reason;
+    } cases[] = {
+        {"abc", "Commandline Server disabled: cs_port \"abc\" is not a port number (0 to 65535)."},
+        {"70000",
+         "Commandline Server disabled: cs_port \"70000\" is not a port number (0 to 65535)."},
+        {takenPort, "Commandline Server disabled: cannot listen on port " + takenPort + ": "},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        Program obrenta(dir);
+        obrenta.Run({"reg", "add", kPortKey, "cs_port", c.port});
+        const Outcome run = obrenta.Run({"run", "--seconds", "1"});
+        EXPECT_EQ(run.status, 0) << c.port << ": " << run.err;
+        EXPECT_NE(run.err.find("event 2017 " + c.reason), std::string::npos)
+            << c.port << ": " << run.err;
+    }
+    ::close(taken);
 }
 
 TEST(HostProgram, CorruptSettingsDatabaseIsReportedNotFatal) {
@@ -358,11 +318,11 @@ TEST(HostProgram, WatchdogReportsARunThatBlocksTheEngine) {
                                         nullptr, {std::string("JR.WATCHDOG_SECONDS=") + c.seconds});
         EXPECT_EQ(run.status, 0) << run.err;
         const std::size_t blocked =
-            run.err.find("event 2017 Job \"main\" has blocked the engine for ");
+            run.err.find("event 2018 Job \"main\" has blocked the engine for ");
         const std::size_t released =
-            run.err.find("event 2017 Job \"main\" no longer blocks the engine; its run took ");
+            run.err.find("event 2018 Job \"main\" no longer blocks the engine; its run took ");
         if (!c.reported) {
-            EXPECT_EQ(run.err.find("event 2017"), std::string::npos) << run.err;
+            EXPECT_EQ(run.err.find("event 2018"), std::string::npos) << run.err;
             continue;
         }
         ASSERT_NE(blocked, std::string::npos) << run.err;

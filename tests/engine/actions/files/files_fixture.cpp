@@ -4,7 +4,6 @@
 
 #include "engine/jobs/action_statement.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"

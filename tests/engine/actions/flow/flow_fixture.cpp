@@ -8,7 +8,6 @@
 #include "engine/jobs/session_jobs.h"
 #include "engine/loading/job_loader.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"

@@ -5,11 +5,11 @@
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/jobs/action_statement.h"
 #include "engine/session/event_poster.h"
-#include "obrenta/host.h"
 #include "obrenta/obrenta.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
+#include "support/host_events.h"
 #include "variables/variable_manager.h"
 
 namespace ob::test {
@@ -58,26 +58,14 @@ engine::RunResult SpawnTest::Execute(const std::string& text) {
 }
 
 SpawnResult SpawnTest::Take() {
+    const std::vector<HostEvent> events = TakeHostEvents();
     SpawnResult result;
-    const std::uint32_t eventMessage = host::EventMessage();
-    msg::Message m;
-    std::string current;
-    while (msg::PeekMessage(m, eventMessage, eventMessage, msg::PM_REMOVE)) {
-        auto* event = reinterpret_cast<EngineEvent*>(m.lParam);
-        if (event->code == OB_EV_TEXT) {
-            current += reinterpret_cast<const char*>(event->data);
-        } else if (event->code == OB_EV_EOL) {
-            result.lines.push_back(current);
-            current.clear();
-        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_LAUNCH_FAILED) {
-            ++result.launchFailures;
-        } else if (event->code == OB_EV_NOTIFY && event->data == OB_NOTIFY_SCRIPT_ERROR) {
-            ++result.scriptErrors;
-        } else {
-            ++result.otherEvents;
-        }
-        engine::ReleaseEvent(event);
-    }
+    result.lines = OutputLines(events);
+    result.launchFailures = CountEvents(events, OB_EV_NOTIFY, OB_NOTIFY_LAUNCH_FAILED);
+    result.scriptErrors = CountEvents(events, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR);
+    result.otherEvents = events.size() - CountEvents(events, OB_EV_TEXT) -
+                         CountEvents(events, OB_EV_EOL) - result.launchFailures -
+                         result.scriptErrors;
     return result;
 }
 
