@@ -55,11 +55,146 @@ bool MentionsPassword(std::string_view text) {
     return false;
 }
 
+// The runtime object's methods that take a password, and which argument it is
+// (counted from 0). Refused methods are here too: their statements are shown
+// like any other.
+struct PasswordArgument {
+    std::string_view method;
+    std::size_t index;
+};
+constexpr PasswordArgument kPasswordArguments[] = {
+    {"LogonUser", 2},
+    {"CreateProcessAsUser", 3},
+    {"NetCreateProcessAsUser", 3},
+    {"NetScheduleJobAddAsUser", 3},
+    {"FtpConnect", 3},
+};
+
+bool IsIdentifierChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Which password argument the identifier `name` takes; npos for other names.
+std::size_t PasswordIndex(std::string_view name) {
+    for (const PasswordArgument& known : kPasswordArguments) {
+        if (EqualsIgnoringCase(name, known.method)) {
+            return known.index;
+        }
+    }
+    return std::string_view::npos;
+}
+
+struct Span {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
+// The argument `index` of the call whose arguments start at `at` (after the name),
+// in parentheses or, as a call statement, up to the end of the line or a ':'.
+// Arguments are split at commas outside string literals ("..." with "" inside) and
+// nested parentheses; the span leaves out surrounding blanks. An empty span when
+// there is no such argument.
+Span ArgumentSpan(std::string_view text, std::size_t at, std::size_t index) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) {
+        ++at;
+    }
+    const bool parenthesised = at < text.size() && text[at] == '(';
+    if (parenthesised) {
+        ++at;
+    }
+    std::size_t argument = 0;
+    std::size_t start = at;
+    int depth = 0;
+    bool quoted = false;
+    std::size_t i = at;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            }
+            continue;
+        }
+        if (c == '"') {
+            quoted = true;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && depth > 0) {
+            --depth;
+        } else if (depth == 0 &&
+                   (c == ')' || c == '\r' || c == '\n' || (c == ':' && !parenthesised))) {
+            break;
+        } else if (depth == 0 && c == ',') {
+            if (argument == index) {
+                break;
+            }
+            ++argument;
+            start = i + 1;
+        }
+    }
+    if (argument != index) {
+        return {};
+    }
+    Span span{start, i};
+    while (span.begin < span.end && (text[span.begin] == ' ' || text[span.begin] == '\t')) {
+        ++span.begin;
+    }
+    while (span.end > span.begin && (text[span.end - 1] == ' ' || text[span.end - 1] == '\t')) {
+        --span.end;
+    }
+    return span;
+}
+
+// Masks the password argument of every call of a method in kPasswordArguments.
+std::string MaskPasswordArguments(std::string text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!IsIdentifierChar(text[i]) || (i > 0 && IsIdentifierChar(text[i - 1]))) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && IsIdentifierChar(text[end])) {
+            ++end;
+        }
+        // Methods are always called on an object: `OBCtrl.LogonUser(...)`.
+        const bool method = i > 0 && text[i - 1] == '.';
+        const std::size_t index = method ? PasswordIndex(std::string_view(text).substr(i, end - i))
+                                         : std::string_view::npos;
+        i = end;
+        if (index == std::string_view::npos) {
+            continue;
+        }
+        const Span span = ArgumentSpan(text, end, index);
+        if (span.begin < span.end &&
+            std::string_view(text).substr(span.begin, span.end - span.begin) != kPasswordMask) {
+            text.replace(span.begin, span.end - span.begin, kPasswordMask);
+            i = span.begin + kPasswordMask.size();
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 std::string MaskPasswords(std::string_view text) {
     if (!MentionsPassword(text)) {
-        return std::string(text);
+        return MaskPasswordArguments(std::string(text));
     }
     std::string masked;
     masked.reserve(text.size());
@@ -80,7 +215,7 @@ std::string MaskPasswords(std::string_view text) {
         maskNext = !maskNext && IsPasswordOption(word);
         i = end;
     }
-    return masked;
+    return MaskPasswordArguments(std::move(masked));
 }
 
 } // namespace ob::common

@@ -7,6 +7,12 @@
 // as the argument tokeniser separates them (blank, tab and comma, plus line ends),
 // double quotes group, and the masked word includes its quotes. A value that is
 // already the mask stays as it is, so masking twice changes nothing.
+//
+// Scripts pass passwords to the runtime object's methods (LogonUser,
+// CreateProcessAsUser, NetCreateProcessAsUser, NetScheduleJobAddAsUser and
+// FtpConnect, names compared without regard to case, after a "."): the password
+// argument of such a call, in parentheses or as a call statement, is masked as well, whether
+// it is a string literal, a variable or an expression.
 #pragma once
 
 #include <string>
@@ -16,7 +22,8 @@ namespace ob::common {
 
 inline constexpr std::string_view kPasswordMask = "********";
 
-/// `text` with the value of every "-password" word replaced by kPasswordMask.
+/// `text` with the value of every "-password" word and every password argument of
+/// the runtime object's methods replaced by kPasswordMask.
 std::string MaskPasswords(std::string_view text);
 
 } // namespace ob::common

@@ -31,5 +31,33 @@ TEST(PasswordMask, ValueOfEveryPasswordWordIsMasked) {
     }
 }
 
+TEST(PasswordMask, PasswordArgumentOfTheRuntimeObjectIsMasked) {
+    struct Case {
+        const char* text;
+        const char* masked;
+    };
+    const Case cases[] = {
+        {"OBCtrl.LogonUser(\"bob\", \".\", \"s3cret\", 2, 0)",
+         "OBCtrl.LogonUser(\"bob\", \".\", ********, 2, 0)"},
+        {"x = o.createprocessasuser(0,\"u\",\"\",pw & \"x\",\"ls\") + 1",
+         "x = o.createprocessasuser(0,\"u\",\"\",********,\"ls\") + 1"},
+        // A call statement ends at the line's end or a ':'; commas and parentheses
+        // inside strings and nested calls do not split arguments.
+        {"rt.FtpConnect \"h\", 21, \"u\", \"a,\"\"b)\" : y = 1\nz",
+         "rt.FtpConnect \"h\", 21, \"u\", ******** : y = 1\nz"},
+        {"rt.NetScheduleJobAddAsUser(0, \"u\", Mid(s, 1, 2), Pw(1, 2), \"* * * * *\", \"c\")",
+         "rt.NetScheduleJobAddAsUser(0, \"u\", Mid(s, 1, 2), ********, \"* * * * *\", \"c\")"},
+        {"rt.LogonUser(\"u\", \".\", \"unclosed", "rt.LogonUser(\"u\", \".\", ********"},
+        // Unchanged: too few arguments, not a method call, masked already.
+        {"rt.LogonUser(\"u\", \".\")", "rt.LogonUser(\"u\", \".\")"},
+        {"method LogonUser, a, b, c", "method LogonUser, a, b, c"},
+        {"rt.XLogonUser(a, b, c)", "rt.XLogonUser(a, b, c)"},
+        {"rt.LogonUser(a, b, ********)", "rt.LogonUser(a, b, ********)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MaskPasswords(c.text), c.masked) << c.text;
+    }
+}
+
 } // namespace
 } // namespace ob::common
