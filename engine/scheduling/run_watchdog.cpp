@@ -3,10 +3,8 @@
 #include "common/password_mask.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
+#include "engine/session/seconds_setting.h"
 #include "obrenta/obrenta.h"
-#include "variables/variable_manager.h"
-
-#include <charconv>
 
 namespace ob::engine {
 namespace {
@@ -18,17 +16,7 @@ long long WholeSeconds(std::chrono::steady_clock::duration elapsed) {
 } // namespace
 
 std::chrono::seconds WatchdogSetting() {
-    const auto text = vars::MainStore().Get(nullptr, "JR.WATCHDOG_SECONDS", vars::ENV_PERSISTENT);
-    if (!text) {
-        return kDefaultWatchdogLimit;
-    }
-    unsigned value = 0;
-    const char* end = text->data() + text->size();
-    const auto [ptr, ec] = std::from_chars(text->data(), end, value);
-    if (ec != std::errc() || ptr != end) {
-        return kDefaultWatchdogLimit;
-    }
-    return std::chrono::seconds(value);
+    return SecondsSetting(nullptr, "JR.WATCHDOG_SECONDS", kDefaultWatchdogLimit);
 }
 
 RunWatchdog::~RunWatchdog() {
