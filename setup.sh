@@ -9,7 +9,9 @@ packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
           libgtest-dev libgmock-dev libbenchmark-dev libpam0g-dev libpam-modules passwd
           libssl-dev openssl python3-aiosmtpd dovecot-pop3d msmtp
           libcurl4-openssl-dev curl python3-pyftpdlib python3-openssl vsftpd
-          libjpeg62-turbo-dev)
+          libjpeg62-turbo-dev
+          libx11-dev libxtst-dev libgtk-3-dev xvfb x11-utils openbox
+          at slurm-wlm munge pandoc dpkg-dev systemd)
 
 install_missing() {
     local missing=()
@@ -59,6 +61,8 @@ test)
         build "$dir" Debug -DOB_SANITIZE=ON -DOB_BENCH=OFF
         export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
         export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+        # GTK keeps memory for the life of the process on purpose (the dialog tests).
+        export LSAN_OPTIONS=suppressions=$(pwd)/tests/support/lsan.supp
     else
         dir=build/test
         build "$dir" RelWithDebInfo

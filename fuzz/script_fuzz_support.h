@@ -10,11 +10,17 @@
 #include "platform/env/environment.h"
 #include "platform/registry/registry.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <stdlib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 namespace ob::fuzz {
 
@@ -22,6 +28,23 @@ inline void Check(bool condition) {
     if (!condition) {
         std::abort();
     }
+}
+
+/// A loopback port that refuses connections: bound, never listening, kept for the
+/// life of the process so that nothing else takes it. Fuzzed scripts that connect
+/// anywhere are sent here.
+inline std::uint16_t RefusingPort() {
+    static const std::uint16_t port = [] {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        Check(fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+              ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        return ntohs(address.sin_port);
+    }();
+    return port;
 }
 
 /// A failing call always leaves an error with a number and a description.
@@ -61,6 +84,23 @@ inline void RunLikelyProcedures(vbscript::VBScriptControl& control) {
             }
         }
     }
+}
+
+/// Runs fuzzed VBScript on a new control under a statement budget: `prelude` (which
+/// must compile and run), then `input` as module code, then the likely procedures; a
+/// failure must leave its error, and the control must reset afterwards.
+inline void RunAfterPrelude(std::string_view prelude, std::string_view input,
+                            std::uint64_t stepBudget) {
+    vbscript::VBScriptControl control;
+    control.SetStepLimit(stepBudget);
+    control.SetAllowUI(false);
+    Check(control.AddCode(prelude));
+    if (!control.AddCode(input)) {
+        CheckError(control);
+        return;
+    }
+    RunLikelyProcedures(control);
+    Check(control.Reset());
 }
 
 } // namespace ob::fuzz

@@ -3,6 +3,7 @@
 #include "host/reg_command.h"
 #include "host/register_command.h"
 #include "host/run_command.h"
+#include "host/setup_command.h"
 #include "host/vbs_command.h"
 #include "platform/process/descriptor_limit.h"
 
@@ -12,13 +13,16 @@
 namespace {
 
 void Usage(std::ostream& err) {
-    err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]\n"
+    err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [--jobs [DIR]]\n"
+           "                  [FILE...]\n"
            "       obrenta check FILE...\n"
            "       obrenta reg query KEY [NAME]\n"
            "       obrenta reg add KEY NAME DATA\n"
            "       obrenta reg delete KEY [NAME]\n"
            "       obrenta vbs FILE [ARGS...]\n"
-           "       obrenta register [--unregister] [LIBRARY]\n";
+           "       obrenta register [--unregister] [LIBRARY]\n"
+           "       obrenta setup install|upgrade|remove|init|shutdown [--prefix DIR] ...\n"
+           "       obrenta setup patch VERSION [--prefix DIR] [--jobs DIR]\n";
 }
 
 } // namespace
@@ -43,6 +47,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "register") == 0) {
         return ob::host::RunRegisterCommand(argc - 1, argv + 1, std::cout, std::cerr);
+    }
+    if (std::strcmp(command, "setup") == 0) {
+        return ob::host::RunSetupCommand(argc - 1, argv + 1, std::cout, std::cerr);
     }
     if (std::strcmp(command, "vbs") == 0) {
         return ob::host::RunVbsCommand(argc - 1, argv + 1, std::cout, std::cerr);

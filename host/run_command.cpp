@@ -2,7 +2,9 @@
 
 #include "host/console_defaults.h"
 #include "host/host_session.h"
+#include "host/job_set.h"
 #include "host/register_command.h"
+#include "host/run_jobs.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
 
@@ -20,6 +22,7 @@ struct RunOptions {
     std::optional<std::string> level;
     StopConditions stop;
     std::vector<std::string> files;
+    std::optional<std::string> jobFolder;
 };
 
 bool ParseUnsigned(std::string_view text, int base, std::uint32_t& value) {
@@ -49,6 +52,15 @@ bool ParseRunOptions(int argc, char** argv, RunOptions& options, std::ostream& e
             } else {
                 options.stop.seconds = number;
             }
+        } else if (word == "--jobs" || word.starts_with("--jobs=")) {
+            // The folder is optional: "--jobs" alone (or before an option) is the default.
+            if (word != "--jobs") {
+                options.jobFolder = std::string(word.substr(7));
+            } else if (i + 1 < argc && argv[i + 1][0] != '-') {
+                options.jobFolder = argv[++i];
+            } else {
+                options.jobFolder = kDefaultJobFolder;
+            }
         } else if (word == "--exit-when-idle") {
             options.stop.whenIdle = true;
         } else if (word.size() > 1 && word[0] == '-' && word != "-") {
@@ -68,13 +80,15 @@ void ReportStoreProblem(std::ostream& err) {
     }
 }
 
-// SIGINT and SIGTERM are taken through a signalfd by the message loop; they are
-// blocked before any engine thread starts so that every thread inherits the mask.
+// SIGINT and SIGTERM are taken through a signalfd by the message loop, SIGHUP by
+// the job reloader; they are blocked before any engine thread starts so that every
+// thread inherits the mask.
 void BlockStopSignals() {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP); // reloads the job files
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
@@ -105,7 +119,8 @@ bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
 int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     RunOptions options;
     if (!ParseRunOptions(argc, argv, options, err)) {
-        err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]\n";
+        err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [--jobs [DIR]] "
+               "[FILE...]\n";
         return 2;
     }
     BlockStopSignals();
@@ -120,14 +135,7 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     if (!host.Start()) {
         return 1;
     }
-    if (!LoadAll(host, options.files)) {
-        host.Stop();
-        return 1;
-    }
-    host.Enable();
-    host.Run(options.stop);
-    host.Stop();
-    return 0;
+    return RunJobs(host, JobSet(options.files, options.jobFolder), options.stop, err);
 }
 
 int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {

@@ -86,4 +86,63 @@ Code ChannelOptions::SetText(int number, std::string_view text) {
     }
 }
 
+Code ChannelOptions::GetInteger(int number, std::int64_t& value) const {
+    switch (number) {
+    case option::kSmtpPort:
+        value = smtpPort;
+        return Code::Ok;
+    case option::kPop3Port:
+        value = pop3Port;
+        return Code::Ok;
+    case option::kExtendedSmtp:
+        value = extendedSmtp ? 1 : 0;
+        return Code::Ok;
+    case option::kAuthMechanisms:
+        value = authMechanisms;
+        return Code::Ok;
+    case option::kApop:
+        value = apop ? 1 : 0;
+        return Code::Ok;
+    case option::kAttachmentPrefix:
+        value = attachmentPrefix ? 1 : 0;
+        return Code::Ok;
+    case option::kSaveAttachments:
+        value = saveAttachments ? 1 : 0;
+        return Code::Ok;
+    case option::kFileFlag:
+        value = static_cast<unsigned char>(fileFlag);
+        return Code::Ok;
+    case option::kUnnamedCounter:
+        value = unnamedCounter;
+        return Code::Ok;
+    case option::kReplyTimeout:
+        value = replyTimeout.count();
+        return Code::Ok;
+    case option::kTlsMode:
+        value = static_cast<std::int64_t>(tlsMode);
+        return Code::Ok;
+    case option::kVerifyCertificate:
+        value = verifyCertificate ? 1 : 0;
+        return Code::Ok;
+    default:
+        return kInvalidArgument;
+    }
+}
+
+Code ChannelOptions::GetText(int number, std::string& text) const {
+    switch (number) {
+    case option::kAuthSecret:
+        text = authSecret;
+        return Code::Ok;
+    case option::kAuthUser:
+        text = authUser;
+        return Code::Ok;
+    case option::kCaFile:
+        text = caFile;
+        return Code::Ok;
+    default:
+        return kInvalidArgument;
+    }
+}
+
 } // namespace ob::mail

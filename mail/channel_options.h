@@ -72,6 +72,12 @@ struct ChannelOptions {
     /// Sets a text option other than the log's (20 and 52, which the channel's log
     /// takes); -10022 for an unknown number.
     [[nodiscard]] Code SetText(int number, std::string_view text);
+
+    /// The value of an integer option (booleans as 0 or 1); -10022 for an unknown
+    /// number.
+    [[nodiscard]] Code GetInteger(int number, std::int64_t& value) const;
+    /// The value of a text option other than the log's; -10022 for an unknown number.
+    [[nodiscard]] Code GetText(int number, std::string& text) const;
 };
 
 } // namespace ob::mail

@@ -1,5 +1,7 @@
 #include "mail/digest.h"
 
+#include "platform/text/hex_text.h"
+
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
@@ -8,15 +10,7 @@
 namespace ob::mail {
 
 std::string LowerHex(std::string_view bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 15];
-    }
-    return hex;
+    return text::LowerHex(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
 std::string Md5Hex(std::string_view data) {

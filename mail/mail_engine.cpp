@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <new>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -223,6 +224,32 @@ std::int32_t MailEngine::SetText(int channel, int number, std::string_view text)
         }
         return Value(c.options.SetText(number, text));
     });
+}
+
+// Reading an option is no call of its own: the channel's last code stays.
+std::int32_t MailEngine::GetInteger(int channel, int number, std::int64_t& value) {
+    std::optional<std::int32_t> code;
+    const std::int32_t missing = OnChannel(channel, nullptr, [&](Channel& c, Driver&) {
+        code = Value(c.options.GetInteger(number, value));
+        return c.lastCode;
+    });
+    return code.value_or(missing);
+}
+
+std::int32_t MailEngine::GetText(int channel, int number, std::string& text) {
+    std::optional<std::int32_t> code;
+    const std::int32_t missing = OnChannel(channel, nullptr, [&](Channel& c, Driver&) {
+        code = 0;
+        if (number == option::kLogFile) {
+            text = c.log.File();
+        } else if (number == option::kLogWrite) {
+            text.clear();
+        } else {
+            code = Value(c.options.GetText(number, text));
+        }
+        return c.lastCode;
+    });
+    return code.value_or(missing);
 }
 
 std::int32_t MailEngine::SmtpConnect(int channel, std::string_view server, std::string_view from,

@@ -68,6 +68,11 @@ public:
     /// to the channel's log. -10022 for an unknown number or a bad value.
     std::int32_t SetInteger(int channel, int number, std::int64_t value);
     std::int32_t SetText(int channel, int number, std::string_view text);
+    /// Option getters: 0 with the value, or -10022 for an unknown number (-71, -73
+    /// for a channel that does not exist). Text option 20 gives the log file; 52,
+    /// which only writes, gives "".
+    std::int32_t GetInteger(int channel, int number, std::int64_t& value);
+    std::int32_t GetText(int channel, int number, std::string& text);
 
     /// SMTP: connects to `server` for `from` (greeting, EHLO/HELO, STARTTLS and
     /// authentication by the options). A connected channel says QUIT first.

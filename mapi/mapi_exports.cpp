@@ -205,6 +205,28 @@ OB_MAPI_API uint32_t OB_MapiDeleteProfile(const char* name, uint32_t flags) {
     return Guarded([&] { return DeleteProfile(OrEmpty(name), (flags & OB_MAPI_USER) != 0); });
 }
 
+OB_MAPI_API uint32_t OB_MapiGetDefaultProfile(char* buffer, uint32_t size, uint32_t* length) {
+    return Guarded([&] {
+        if (length == nullptr || (buffer == nullptr && size != 0)) {
+            return Failure(MAPI_E_FAILURE, "The buffer or its length is missing.");
+        }
+        Profile profile;
+        if (MapiResult found = ReadProfile("", profile); !found.Ok()) {
+            return found;
+        }
+        if (profile.name.empty()) {
+            return Failure(MAPI_E_LOGON_FAILURE, "No default profile is set.");
+        }
+        *length = static_cast<uint32_t>(profile.name.size());
+        if (size > 0) {
+            const std::size_t copied = std::min<std::size_t>(profile.name.size(), size - 1);
+            std::memcpy(buffer, profile.name.data(), copied);
+            buffer[copied] = '\0';
+        }
+        return Success();
+    });
+}
+
 OB_MAPI_API uint32_t OB_MapiLastError(char* buffer, uint32_t size) {
     const std::string& text = LastErrorText();
     if (buffer != nullptr && size > 0) {

@@ -1,5 +1,7 @@
 #include "OBCoreLib/runtime/engine_link.h"
 
+#include "engine/session/relay_protocol.h"
+
 #include "platform/msg/message_queue.h"
 #include "platform/msg/registered_message.h"
 #include "platform/msg/window.h"
@@ -8,10 +10,10 @@ namespace ob::corelib {
 
 const RelayMessageIds& RelayMessages() {
     static const RelayMessageIds ids{
-        msg::RegisterWindowMessage("OB_RELAY_PING"),
-        msg::RegisterWindowMessage("OB_PRINT"),
-        msg::RegisterWindowMessage("OB_EXCEPTION"),
-        msg::RegisterWindowMessage("OB_UPDATE"),
+        msg::RegisterWindowMessage(engine::kRelayPingName),
+        msg::RegisterWindowMessage(engine::kPrintName),
+        msg::RegisterWindowMessage(engine::kExceptionName),
+        msg::RegisterWindowMessage(engine::kUpdateName),
     };
     return ids;
 }
@@ -45,20 +47,20 @@ void EngineLink::Print(const std::string& text) const {
 }
 
 void EngineLink::Return(const std::string& action) const {
-    const RelayExceptionRecord record{0, action.c_str()};
+    const engine::RelayException record{0, action.c_str()};
     Send(RelayMessages().exception, reinterpret_cast<msg::LPARAM>(&record));
 }
 
 void EngineLink::Raise() const {
-    const RelayExceptionRecord record{1, nullptr};
+    const engine::RelayException record{1, nullptr};
     Send(RelayMessages().exception, reinterpret_cast<msg::LPARAM>(&record));
 }
 
 void EngineLink::AddUpdateInfo(const std::string& item, const std::string& value,
                                const std::string& attribute,
                                const std::string& attributeValue) const {
-    const RelayUpdateRecord record{item.c_str(), value.c_str(), attribute.c_str(),
-                                   attributeValue.c_str()};
+    const engine::RelayUpdate record{item.c_str(), value.c_str(), attribute.c_str(),
+                                     attributeValue.c_str()};
     Send(RelayMessages().update, reinterpret_cast<msg::LPARAM>(&record));
 }
 

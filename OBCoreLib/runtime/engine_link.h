@@ -23,20 +23,6 @@
 
 namespace ob::corelib {
 
-/// LPARAM record of OB_EXCEPTION (the layout the relay window reads).
-struct RelayExceptionRecord {
-    std::uint32_t kind;
-    const char* text;
-};
-
-/// LPARAM record of OB_UPDATE.
-struct RelayUpdateRecord {
-    const char* item;
-    const char* value;
-    const char* attribute;
-    const char* attributeValue;
-};
-
 /// The ids of the four messages, registered by name when the library loads.
 struct RelayMessageIds {
     std::uint32_t ping;

@@ -4,9 +4,10 @@
 #include "OBCoreLib/cron/cron_check.h"
 #include "OBCoreLib/runtime/account_methods.h"
 #include "OBCoreLib/runtime/engine_variables.h"
+#include "OBCoreLib/runtime/ftp_methods.h"
 #include "OBCoreLib/runtime/launch_methods.h"
 #include "OBCoreLib/runtime/message_pump.h"
-#include "OBCoreLib/runtime/pending_methods.h"
+#include "OBCoreLib/runtime/remote_job_methods.h"
 #include "OBCoreLib/runtime/window_lookup.h"
 
 #include <vector>
@@ -164,8 +165,10 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("flags"), Text("user"), Text("server"), Text("password"), Text("commandline")},
          R::I4,
          "method NetCreateProcessAsUser",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             // The account has no place in a queue's job: the job runs as the
+             // queue runs jobs of this process's user.
+             return Put(out, NetCreateProcess(Flags(a), a.Text(2), a.Text(4)));
          }},
         {"NetCreateProcess",
          12,
@@ -173,8 +176,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("flags"), Text("server"), Text("commandline")},
          R::I4,
          "method NetCreateProcess",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetCreateProcess(Flags(a), a.Text(1), a.Text(2)));
          }},
         {"GetMessage",
          13,
@@ -228,8 +231,8 @@ std::vector<MemberInfo> MakeMembers() {
           Text("commandline")},
          R::I4,
          "method NetScheduleJobAddAsUser",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobAdd(Flags(a), a.Text(2), a.Text(4), a.Text(5)));
          }},
         {"NetScheduleJobAdd",
          19,
@@ -237,8 +240,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("flags"), Text("server"), Text("cron_spec"), Text("commandline")},
          R::I4,
          "method NetScheduleJobAdd",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteJobRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobAdd(Flags(a), a.Text(1), a.Text(2), a.Text(3)));
          }},
         {"NetScheduleJobDel",
          20,
@@ -246,8 +249,8 @@ std::vector<MemberInfo> MakeMembers() {
          {Text("server"), I4("MinJobId"), I4("MaxJobId")},
          R::I4,
          "method NetScheduleJobDel",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobDel(a.Text(0), a.I4(1), a.I4(2)));
          }},
         {"NetScheduleJobGetInfo",
          21,
@@ -255,8 +258,8 @@ std::vector<MemberInfo> MakeMembers() {
          {Text("server"), I4("JobId")},
          R::I4,
          "method NetScheduleJobGetInfo",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfo(a.Text(0), a.I4(1)));
          }},
         {"FreeHandle",
          22,
@@ -281,29 +284,35 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject")},
          R::Text,
          "method NetScheduleJobGetInfoTime",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobTime()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoTime(a.I4(0)));
+         }},
         {"NetScheduleJobGetInfoError",
          24,
          M::Method,
          {I4("hObject")},
          R::I4,
          "method NetScheduleJobGetInfoError",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobError()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoError(a.I4(0)));
+         }},
         {"NetScheduleJobGetInfoCommand",
          25,
          M::Method,
          {I4("hObject")},
          R::Text,
          "method NetScheduleJobGetInfoCommand",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobCommand()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoCommand(a.I4(0)));
+         }},
         {"NetScheduleJobEnum",
          26,
          M::Method,
          {Text("server")},
          R::I4,
          "method NetScheduleJobEnum",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobEnum(a.Text(0)));
          }},
         {"NetScheduleJobEnumCount",
          27,
@@ -311,8 +320,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject")},
          R::I4,
          "method NetScheduleJobEnumCount",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobEnumCount(a.I4(0)));
          }},
         {"NetScheduleJobEnumGet",
          28,
@@ -320,8 +329,8 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject"), I4("Index")},
          R::I4,
          "method NetScheduleJobEnumGet",
-         [](AutomationObject&, const CallArgs&, Variant& out) {
-             return Put(out, RemoteCallRefused());
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobEnumGet(a.I4(0), a.I4(1)));
          }},
         {"NetScheduleJobGetInfoJobId",
          29,
@@ -329,7 +338,9 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hObject")},
          R::I4,
          "method NetScheduleJobGetInfoJobId",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, NoJobId()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, NetScheduleJobGetInfoJobId(a.I4(0)));
+         }},
         {"GetEnvironmentVariable",
          30,
          M::Method,
@@ -379,70 +390,90 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpCd",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpCd(a.I4(0), a.Text(1)));
+         }},
         {"FtpClose",
          36,
          M::Method,
          {I4("hSession")},
          R::I4,
          "method FtpClose",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpClose(a.I4(0)));
+         }},
         {"FtpConnect",
          37,
          M::Method,
          {Text("szHostName"), I2("port"), Text("szUserID"), Text("szPassword")},
          R::I4,
          "method FtpConnect",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpConnect(a.Text(0), a.I2(1), a.Text(2), a.Text(3)));
+         }},
         {"FtpDel",
          38,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpDel",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpDel(a.I4(0), a.Text(1)));
+         }},
         {"FtpGet",
          39,
          M::Method,
          {I4("hSession"), Text("pRemoteName"), Text("pLocalName"), I4("bBinary")},
          R::I4,
          "method FtpGet",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpGet(a.I4(0), a.Text(1), a.Text(2), a.I4(3)));
+         }},
         {"FtpMkDir",
          40,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpMkDir",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpMkDir(a.I4(0), a.Text(1)));
+         }},
         {"FtpPut",
          41,
          M::Method,
          {I4("hSession"), Text("pLocalName"), Text("pRemoteName"), I4("bBinary")},
          R::I4,
          "method FtpPut",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpPut(a.I4(0), a.Text(1), a.Text(2), a.I4(3)));
+         }},
         {"FtpRmDir",
          42,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpRmDir",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpRmDir(a.I4(0), a.Text(1)));
+         }},
         {"FtpRename",
          43,
          M::Method,
          {I4("hSession"), Text("oldname"), Text("newname")},
          R::I4,
          "method FtpRename",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpRename(a.I4(0), a.Text(1), a.Text(2)));
+         }},
         {"FtpTest",
          44,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpTest",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpTest(a.I4(0), a.Text(1)));
+         }},
         {"FindWindow",
          45,
          M::Method,

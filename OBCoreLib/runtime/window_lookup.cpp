@@ -1,31 +1,15 @@
 #include "OBCoreLib/runtime/window_lookup.h"
 
 #include "common/regex/regex_program.h"
+#include "platform/desktop/desktop_windows.h"
+#include "platform/desktop/x_connection.h"
 #include "variables/variable_manager.h"
 
-#include "platform/lifetime/immortal.h"
-
+#include <limits>
 #include <memory>
-#include <mutex>
 
 namespace ob::corelib {
 namespace {
-
-struct PluggedDesktop {
-    std::mutex mutex;
-    DesktopAccess access;
-};
-
-PluggedDesktop& Desktop() {
-    static Immortal<PluggedDesktop> desktop;
-    return desktop.Get();
-}
-
-DesktopAccess CurrentAccess() {
-    PluggedDesktop& desktop = Desktop();
-    std::lock_guard lock(desktop.mutex);
-    return desktop.access;
-}
 
 // A compiled pattern, or the answer for every text when there is none to run: an
 // empty pattern matches all, a pattern that does not compile matches nothing.
@@ -49,23 +33,24 @@ void SetLastError(const char* text) {
     vars::MainStore().SetLastErrorText(text);
 }
 
-} // namespace
-
-void SetDesktopAccess(DesktopAccess access) {
-    PluggedDesktop& desktop = Desktop();
-    std::lock_guard lock(desktop.mutex);
-    desktop.access = std::move(access);
+// X resource ids use 29 bits; anything wider cannot be handed to a script.
+bool FitsHandle(desktop::WindowId id) {
+    return id != 0 &&
+           id <= static_cast<desktop::WindowId>(std::numeric_limits<std::int32_t>::max());
 }
 
+} // namespace
+
 I4Result FindDesktopWindow(const std::string& titlePattern, const std::string& classPattern) {
-    const DesktopAccess access = CurrentAccess();
     std::int32_t found = 0;
-    if (access.list) {
+    desktop::XConnection connection;
+    if (connection.Open() == desktop::DisplayStatus::Ok) {
         const Pattern title(titlePattern);
         const Pattern className(classPattern);
-        for (const DesktopWindow& window : access.list()) {
-            if (title.Matches(window.title) && className.Matches(window.className)) {
-                found = window.handle;
+        for (const desktop::DesktopWindow& window : desktop::WalkWindows(connection)) {
+            if (FitsHandle(window.id) && title.Matches(window.title) &&
+                className.Matches(window.className)) {
+                found = static_cast<std::int32_t>(window.id);
             }
         }
     }
@@ -77,8 +62,10 @@ I4Result FindDesktopWindow(const std::string& titlePattern, const std::string& c
 }
 
 I4Result RaiseDesktopWindow(std::int32_t handle) {
-    const DesktopAccess access = CurrentAccess();
-    if (!access.raise || handle == 0 || !access.raise(handle)) {
+    desktop::XConnection connection;
+    if (handle <= 0 || connection.Open() != desktop::DisplayStatus::Ok ||
+        desktop::ActivateWindow(connection, static_cast<desktop::WindowId>(handle)) !=
+            desktop::Activation::Activated) {
         SetLastError(kNoForegroundWindow);
         return {HResult::False, 0};
     }

@@ -242,8 +242,8 @@ bool FtpSession::Leave(const std::string& saved, bool ok) {
     return ok && Succeeded();
 }
 
-bool FtpSession::MDel(std::string_view spec) {
-    const WildcardSpec parts = SplitSpec(spec);
+bool FtpSession::MDel(std::string_view wildcard) {
+    const WildcardSpec parts = SplitSpec(wildcard);
     std::string saved;
     if (!Enter(parts.directory, saved)) {
         return false;
@@ -252,8 +252,8 @@ bool FtpSession::MDel(std::string_view spec) {
     return Leave(saved, Check(connection_.List(listing)) && DeleteMatching(listing, parts.pattern));
 }
 
-bool FtpSession::MGet(std::string_view spec, const std::string& localDirectory, int mode) {
-    const WildcardSpec parts = SplitSpec(spec);
+bool FtpSession::MGet(std::string_view wildcard, const std::string& localDirectory, int mode) {
+    const WildcardSpec parts = SplitSpec(wildcard);
     std::string saved;
     if (!Enter(parts.directory, saved)) {
         return false;
@@ -264,12 +264,12 @@ bool FtpSession::MGet(std::string_view spec, const std::string& localDirectory, 
                             GetMatching(listing, parts.pattern, localDirectory, mode));
 }
 
-bool FtpSession::MPut(std::string_view spec, const std::string& remoteDirectory, int mode) {
+bool FtpSession::MPut(std::string_view wildcard, const std::string& remoteDirectory, int mode) {
     std::string saved;
     if (!Enter(remoteDirectory, saved)) {
         return false;
     }
-    const WildcardSpec parts = SplitSpec(spec);
+    const WildcardSpec parts = SplitSpec(wildcard);
     return Leave(saved, (IsLocalDirectory(parts.directory) || Failed(kErrorPathNotFound)) &&
                             PutMatching(parts.directory, parts.pattern, mode));
 }
@@ -337,8 +337,8 @@ FtpSession::Step FtpSession::WalkDirectory(WalkState& state, const std::string& 
     return Step::kDone;
 }
 
-bool FtpSession::RDel(std::string_view spec) {
-    const WildcardSpec parts = SplitSpec(spec);
+bool FtpSession::RDel(std::string_view wildcard) {
+    const WildcardSpec parts = SplitSpec(wildcard);
     std::string saved;
     if (!Enter(parts.directory, saved)) {
         return false;
@@ -348,8 +348,8 @@ bool FtpSession::RDel(std::string_view spec) {
     return Leave(saved, state.ok);
 }
 
-bool FtpSession::RGet(std::string_view spec, const std::string& localDirectory, int mode) {
-    const WildcardSpec parts = SplitSpec(spec);
+bool FtpSession::RGet(std::string_view wildcard, const std::string& localDirectory, int mode) {
+    const WildcardSpec parts = SplitSpec(wildcard);
     std::string saved;
     if (!Enter(parts.directory, saved)) {
         return false;
@@ -362,12 +362,12 @@ bool FtpSession::RGet(std::string_view spec, const std::string& localDirectory, 
     return Leave(saved, state.ok);
 }
 
-bool FtpSession::RPut(std::string_view spec, const std::string& remoteDirectory, int mode) {
+bool FtpSession::RPut(std::string_view wildcard, const std::string& remoteDirectory, int mode) {
     std::string saved;
     if (!Enter(remoteDirectory, saved)) {
         return false;
     }
-    const WildcardSpec parts = SplitSpec(spec);
+    const WildcardSpec parts = SplitSpec(wildcard);
     WalkState state{Walk::kPut, parts.pattern, mode};
     state.ok = IsLocalDirectory(parts.directory) || Failed(kErrorPathNotFound);
     if (state.ok) {

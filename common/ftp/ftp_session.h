@@ -14,7 +14,7 @@
 // and make its result false once it has done everything else it could.
 //
 // Modes: 0 text, 1 binary, anything else by the file's extension (ftp_text_types.h).
-// Wildcard specs: "dir/pattern", split at the last "/" (ftp_wildcard.h).
+// Wildcards: "dir/pattern", split at the last "/" (ftp_wildcard.h).
 // Local directories are paths; the process's current directory is never changed.
 //
 // One thread at a time per session (the caller serialises); sessions are
@@ -49,27 +49,31 @@ public:
     bool Get(std::string_view remote, const std::string& local, int mode);
     bool Put(const std::string& local, std::string_view remote, int mode);
 
-    /// Deletes the matching files of the spec's directory and removes its matching
+    /// Deletes the matching files of the wildcard's directory and removes its matching
     /// (empty) directories; the current remote directory is left as it was.
-    bool MDel(std::string_view spec);
-    /// Downloads the matching files of the spec's directory into `localDirectory`,
+    bool MDel(std::string_view wildcard);
+    /// Downloads the matching files of the wildcard's directory into `localDirectory`,
     /// which must exist.
-    bool MGet(std::string_view spec, const std::string& localDirectory, int mode);
-    /// Uploads the matching files of the spec's (local) directory into
+    bool MGet(std::string_view wildcard, const std::string& localDirectory, int mode);
+    /// Uploads the matching files of the wildcard's (local) directory into
     /// `remoteDirectory`.
-    bool MPut(std::string_view spec, const std::string& remoteDirectory, int mode);
-    /// MDel in the spec's directory and every directory below it (subdirectories
+    bool MPut(std::string_view wildcard, const std::string& remoteDirectory, int mode);
+    /// MDel in the wildcard's directory and every directory below it (subdirectories
     /// first; directories whose names begin with "." are left alone).
-    bool RDel(std::string_view spec);
-    /// MGet through the tree below the spec's directory, creating local
+    bool RDel(std::string_view wildcard);
+    /// MGet through the tree below the wildcard's directory, creating local
     /// subdirectories as needed.
-    bool RGet(std::string_view spec, const std::string& localDirectory, int mode);
-    /// MPut through the tree below the spec's local directory, creating remote
+    bool RGet(std::string_view wildcard, const std::string& localDirectory, int mode);
+    /// MPut through the tree below the wildcard's local directory, creating remote
     /// subdirectories as needed.
-    bool RPut(std::string_view spec, const std::string& remoteDirectory, int mode);
+    bool RPut(std::string_view wildcard, const std::string& remoteDirectory, int mode);
     /// 1 when `name` is a directory the server lets us enter, or when the pattern
     /// after its last "/" matches an entry of that directory; else 0.
     int Test(std::string_view name);
+
+    /// Publishes a failure the caller found before asking the server (an argument
+    /// the client cannot use) as the operation's outcome; false.
+    bool Refuse(std::uint32_t code) { return Failed(code); }
 
     /// The current remote directory ("" when not connected).
     std::string CurrentDirectory() const;

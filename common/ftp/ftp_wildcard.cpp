@@ -2,14 +2,15 @@
 
 namespace ob::common::ftp {
 
-WildcardSpec SplitSpec(std::string_view spec) {
-    const std::size_t slash = spec.rfind('/');
+WildcardSpec SplitSpec(std::string_view wildcard) {
+    const std::size_t slash = wildcard.rfind('/');
     if (slash == std::string_view::npos) {
-        return {std::string(), std::string(spec)};
+        return {std::string(), std::string(wildcard)};
     }
     // "/x*" lies in the root directory, not in "".
     const std::size_t directoryLength = slash == 0 ? 1 : slash;
-    return {std::string(spec.substr(0, directoryLength)), std::string(spec.substr(slash + 1))};
+    return {std::string(wildcard.substr(0, directoryLength)),
+            std::string(wildcard.substr(slash + 1))};
 }
 
 std::string WildcardToRegex(std::string_view pattern, bool sets) {

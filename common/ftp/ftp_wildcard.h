@@ -11,12 +11,12 @@
 namespace ob::common::ftp {
 
 struct WildcardSpec {
-    std::string directory; ///< empty: the current directory; "/" for a spec like "/x*"
+    std::string directory; ///< empty: the current directory; "/" for a wildcard like "/x*"
     std::string pattern;   ///< the part after the last "/"
 };
 
-/// Splits a spec at its last "/".
-WildcardSpec SplitSpec(std::string_view spec);
+/// Splits a wildcard at its last "/".
+WildcardSpec SplitSpec(std::string_view wildcard);
 
 /// A file pattern as a matcher of whole names: "*" any run of characters, "?" one
 /// character, "[...]" a set as in shell patterns, every other character itself

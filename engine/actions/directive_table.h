@@ -52,6 +52,11 @@ Outcome DirectiveFileOperation(
 Outcome DirectiveGetFile(ActionContext& context);
 // Processes (spawn_directive.cpp).
 Outcome DirectiveSpawn(ActionContext& context);
+// Interactive (interactive_directives.cpp).
+Outcome DirectiveAlert(ActionContext& context);
+Outcome DirectivePopup(ActionContext& context);
+Outcome DirectiveFindWindow(ActionContext& context);
+Outcome DirectiveSetForegroundWindow(ActionContext& context);
 // Host and job control (host_directives.cpp).
 Outcome DirectiveQuit(ActionContext& context);
 Outcome DirectiveLoad(ActionContext& context);

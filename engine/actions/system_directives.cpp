@@ -8,6 +8,7 @@
 #include "engine/session/output.h"
 #include "platform/error/win_error.h"
 #include "platform/fs/temp_file.h"
+#include "platform/fs/write_all.h"
 #include "platform/text/ascii_case.h"
 #include "platform/text/blank.h"
 #include "platform/time/ole_date.h"
@@ -39,21 +40,6 @@ int DecimalValue(const std::string& text) {
         return INT_MIN;
     }
     return static_cast<int>(value);
-}
-
-// Writes all of `text`; false on an error (a full disk, a closed pipe).
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 std::string Quoted(std::string_view prefix, std::string_view text) {
@@ -95,7 +81,7 @@ Outcome DirectiveLog(ActionContext& context) {
                                error::FromErrno(errno));
     }
     // One write: lines appended by several processes do not interleave.
-    const bool written = WriteAll(fd, line);
+    const bool written = fs::WriteAll(fd, line);
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         return FatalFailure(context, Quoted("Could not write file ", file));

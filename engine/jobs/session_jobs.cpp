@@ -4,6 +4,7 @@
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "platform/msg/message_queue.h"
+#include "platform/msg/window.h"
 #include "platform/text/ascii_case.h"
 
 namespace ob::engine {
@@ -39,12 +40,24 @@ void ExpireNamesakes(EngineSession& session, const std::string& name) {
 }
 
 bool DeleteJob(EngineSession& session, Job* job) {
-    SessionLock lock(session);
-    if (!session.jobs.Contains(job)) {
-        return false;
+    {
+        SessionLock lock(session);
+        if (!session.jobs.Contains(job)) {
+            return false;
+        }
     }
-    msg::PostThreadMessage(session.engineThreadId, EM_CLOSE_WINDOWS, 0,
-                           reinterpret_cast<msg::LPARAM>(job));
+    const auto lParam = reinterpret_cast<msg::LPARAM>(job);
+    if (msg::GetCurrentThreadId() == session.engineThreadId) {
+        // The job's windows (its reminders) hold on to it: they close before it goes,
+        // not when a posted message arrives after it has been freed.
+        msg::EnumThreadWindows(session.engineThreadId, [lParam](msg::Hwnd hwnd) {
+            msg::SendMessage(hwnd, EM_CLOSE_WINDOWS, 0, lParam);
+            return true;
+        });
+    } else {
+        msg::PostThreadMessage(session.engineThreadId, EM_CLOSE_WINDOWS, 0, lParam);
+    }
+    SessionLock lock(session);
     return session.jobs.Remove(job);
 }
 

@@ -22,9 +22,10 @@ Job* FindJobByName(EngineSession& session, std::string_view pattern);
 /// case) expired; the scheduler removes them at its next visit.
 void ExpireNamesakes(EngineSession& session, const std::string& name);
 
-/// Deletes a queued job (engine thread): its windows are asked to close
-/// (EM_CLOSE_WINDOWS posted to the engine thread with the job), then it leaves the
-/// queue and is freed. False when it is not queued.
+/// Deletes a queued job: its windows are asked to close (EM_CLOSE_WINDOWS with the
+/// job, sent to the engine thread's windows at once on the engine thread, posted to
+/// it from another), then it leaves the queue and is freed. False when it is not
+/// queued.
 bool DeleteJob(EngineSession& session, Job* job);
 
 } // namespace ob::engine

@@ -7,6 +7,8 @@
 #include "engine/jobs/statement.h"
 #include "platform/time/ole_date.h"
 
+#include <optional>
+
 namespace ob::engine {
 
 class TimeStatement final : public Statement {
@@ -22,6 +24,13 @@ public:
     datetime::OleDateSpan increment;
     datetime::OleDateSpan constrain;
     common::CronContext cron;
+
+    /// Set by a reminder's Snooze on a start statement: `next` holds the snoozed
+    /// time, at which the statement fires once more (a cron statement too); then a
+    /// repeating statement goes back to its regular time `resumeNext`, so that a
+    /// snooze does not shift the schedule.
+    bool snoozed = false;
+    std::optional<datetime::OleDate> resumeNext;
 
 private:
     std::uint32_t kindValue_;

@@ -76,6 +76,29 @@ bool Advance(EngineSession& session, TimeStatement& statement) {
     return true;
 }
 
+// A snoozed start that has fired: a repeating one returns to its regular time
+// before it is advanced.
+void EndSnooze(TimeStatement& statement) {
+    if (statement.snoozed && statement.resumeNext) {
+        statement.next = *statement.resumeNext;
+    }
+    statement.snoozed = false;
+    statement.resumeNext.reset();
+}
+
+// A snoozed cron statement fires at its snoozed time besides its fields.
+int SnoozedCronCheck(TimeStatement& statement, bool commit) {
+    const std::optional<long> behind = SecondsBetween(OleDate::Now(), statement.next);
+    if (!behind || *behind < 0) {
+        return CronCheck(statement, commit);
+    }
+    if (commit) {
+        statement.lastFire = statement.next;
+        EndSnooze(statement);
+    }
+    return 1;
+}
+
 } // namespace
 
 void Reschedule(EngineSession& session, TimeStatement& statement) {
@@ -84,7 +107,8 @@ void Reschedule(EngineSession& session, TimeStatement& statement) {
 
 int TimeCheck(EngineSession& session, Job& /*job*/, TimeStatement& statement, bool commit) {
     if ((statement.flags & STF_CRON) != 0) {
-        return CronCheck(statement, commit);
+        return statement.snoozed ? SnoozedCronCheck(statement, commit)
+                                 : CronCheck(statement, commit);
     }
     const OleDate now = OleDate::Now();
     const bool isStart = statement.Kind() == KIND_START;
@@ -109,6 +133,7 @@ int TimeCheck(EngineSession& session, Job& /*job*/, TimeStatement& statement, bo
         }
         statement.flags |= STF_FIRED;
         statement.lastFire = statement.next;
+        EndSnooze(statement);
         if (statement.increment.Days() != 0.0 && Advance(session, statement)) {
             statement.flags &= ~STF_FIRED;
         }

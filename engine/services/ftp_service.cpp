@@ -1,12 +1,12 @@
 #include "engine/services/ftp_service.h"
 
 #include "common/ftp/ftp_session.h"
+#include "common/ftp/ftp_status_variables.h"
 #include "engine/expansion/leading_integer.h"
-#include "engine/services/ftp_status_variables.h"
 #include "engine/services/service_handle_table.h"
-#include "variables/variable_manager.h"
 #include "obrenta/service.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <array>
 #include <mutex>
@@ -22,7 +22,7 @@ using common::ftp::FtpSession;
 /// A connection the service keeps between calls.
 class FtpServiceConnection final : public ServiceObject {
 public:
-    FtpServiceConnection() : session_(EngineFtpStatus()) {}
+    FtpServiceConnection() : session_(common::ftp::StoreFtpStatus()) {}
     std::mutex& Lock() { return lock_; }
     FtpSession& Session() { return session_; }
 
@@ -84,9 +84,9 @@ constexpr std::array kCommands{
 };
 
 const CommandSpec* FindCommand(const char* name) {
-    for (const CommandSpec& spec : kCommands) {
-        if (text::EqualsIgnoringCase(name, spec.name)) {
-            return &spec;
+    for (const CommandSpec& row : kCommands) {
+        if (text::EqualsIgnoringCase(name, row.name)) {
+            return &row;
         }
     }
     return nullptr;
@@ -192,17 +192,17 @@ std::int32_t Dispatch(const std::vector<std::string>& w) {
     if (w.size() < 3) {
         return OB_SVC_BAD_FORMAT;
     }
-    const CommandSpec* spec = FindCommand(w[1].c_str());
-    if (spec == nullptr) {
+    const CommandSpec* row = FindCommand(w[1].c_str());
+    if (row == nullptr) {
         return OB_SVC_UNKNOWN;
     }
-    if (spec->command == Command::kNotImplemented) {
+    if (row->command == Command::kNotImplemented) {
         return OB_SVC_NOT_IMPLEMENTED;
     }
-    if (w.size() < 3 + spec->words) {
+    if (w.size() < 3 + row->words) {
         return OB_SVC_TOO_FEW;
     }
-    if (spec->command == Command::kConnect) {
+    if (row->command == Command::kConnect) {
         return Connect(w);
     }
     auto connection = std::dynamic_pointer_cast<FtpServiceConnection>(
@@ -211,14 +211,14 @@ std::int32_t Dispatch(const std::vector<std::string>& w) {
         return OB_SVC_BAD_HANDLE;
     }
     std::lock_guard guard(connection->Lock());
-    if (spec->command == Command::kClose) {
+    if (row->command == Command::kClose) {
         connection->Session().Close();
         if (const auto handle = vars::MainStore().Get(nullptr, w[2].c_str(), vars::ENV_TRANSIENT)) {
             ServiceHandles().Remove(*handle);
         }
         return OB_SVC_OK;
     }
-    return Run(spec->command, connection->Session(), w);
+    return Run(row->command, connection->Session(), w);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // shared with the automation library.
 #pragma once
 
+#include "engine/session/relay_protocol.h"
+
 #include <cstdint>
 
 namespace ob::engine {
@@ -18,15 +20,9 @@ inline constexpr std::uint32_t EM_CONSOLE_START = 1033;
 inline constexpr std::uint32_t EM_CONSOLE_CLOSE = 1034;
 inline constexpr std::uint32_t EM_CONSOLE_LINE = 1036;
 
-// Registered window messages (names shared with the automation library).
-inline constexpr const char* kRelayPingName = "OB_RELAY_PING";
-inline constexpr const char* kPrintName = "OB_PRINT";
-inline constexpr const char* kExceptionName = "OB_EXCEPTION";
-inline constexpr const char* kUpdateName = "OB_UPDATE";
+// The registered window message of host events; those of the relay window are in
+// relay_protocol.h.
 inline constexpr const char* kEventName = "WM_OBRENTA_EVENT";
-
-/// Answer of the relay window to OB_RELAY_PING.
-inline constexpr std::intptr_t kRelayPingAnswer = 0xDEADBEEF;
 
 // Level bits of JR.OUTPUT_LEVEL.
 inline constexpr std::uint32_t LEVEL_INTERNAL = 1;

@@ -4,6 +4,7 @@
 // the payload; both must be set (and the session alive) for a message to act.
 #pragma once
 
+#include "engine/session/relay_protocol.h"
 #include "platform/msg/message.h"
 
 #include <cstdint>
@@ -11,21 +12,6 @@
 namespace ob::engine {
 
 struct EngineSession;
-
-/// Payload of OB_EXCEPTION: kind 0 = the script returned an action text (error
-/// state 3), kind 1 = the script raised (error state 1).
-struct RelayException {
-    std::uint32_t kind;
-    const char* text;
-};
-
-/// Payload of OB_UPDATE: item, value, attribute and attribute value.
-struct RelayUpdate {
-    const char* item;
-    const char* value;
-    const char* attribute;
-    const char* attributeValue;
-};
 
 /// Creates, subclasses, looks up and pings the relay window (engine thread, phase
 /// II). Returns the window, or 0 when it could not be found again.

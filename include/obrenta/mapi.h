@@ -162,6 +162,12 @@ OB_MAPI_API uint32_t OB_MapiSetDefaultProfile(const char* name, uint32_t flags);
 /* Deleting the default profile also clears the default. */
 OB_MAPI_API uint32_t OB_MapiDeleteProfile(const char* name, uint32_t flags);
 
+/* The name of the default profile (user store first, then machine store), copied
+ * into buffer (zero-terminated, cut to fit; buffer may be null when size is 0);
+ * *length gets the name's full length. MAPI_E_LOGON_FAILURE when no default is set
+ * or the default names a profile that does not exist. */
+OB_MAPI_API uint32_t OB_MapiGetDefaultProfile(char* buffer, uint32_t size, uint32_t* length);
+
 /* Copies the calling thread's text of why the last call failed ("" after a
  * success) into buffer (zero-terminated, cut to fit); returns the text's full
  * length. */
@@ -178,6 +184,7 @@ typedef uint32_t (*LPMAPIADDRESS)(LHANDLE, uintptr_t, const char*, uint32_t, con
                                   MapiRecipDesc**);
 typedef uint32_t (*LPMAPIFREEBUFFER)(void*);
 typedef uint32_t (*LPOBMAPILASTERROR)(char*, uint32_t);
+typedef uint32_t (*LPOBMAPIGETDEFAULTPROFILE)(char*, uint32_t, uint32_t*);
 
 #ifdef __cplusplus
 }

@@ -127,7 +127,7 @@ bool PipedChild::DrainOutput() {
     while (output_fd_.Valid()) {
         const ssize_t got = ::read(output_fd_.Get(), buffer, sizeof buffer);
         if (got > 0) {
-            const std::size_t room = kMaxKeptOutput - std::min(kMaxKeptOutput, output_.size());
+            const std::size_t room = maxKeptOutput_ - std::min(maxKeptOutput_, output_.size());
             output_.append(buffer, std::min(room, static_cast<std::size_t>(got)));
             continue;
         }

@@ -41,6 +41,9 @@ public:
     static constexpr std::size_t kMaxKeptOutput = 4096;
 
     PipedChild() = default;
+    /// Keeps up to `maxKeptOutput` bytes of output instead (for callers that read a
+    /// tool's whole answer).
+    explicit PipedChild(std::size_t maxKeptOutput) : maxKeptOutput_(maxKeptOutput) {}
     ~PipedChild();
     PipedChild(const PipedChild&) = delete;
     PipedChild& operator=(const PipedChild&) = delete;
@@ -63,7 +66,7 @@ public:
 
     int LastErrno() const { return lastErrno_; }
     int Status() const { return status_; }
-    /// The first kMaxKeptOutput bytes the child wrote.
+    /// The first kMaxKeptOutput (or the constructor's limit) bytes the child wrote.
     const std::string& Output() const { return output_; }
     bool Running() const { return pid_ > 0; }
 
@@ -75,6 +78,7 @@ private:
     bool WaitFor(int fd, short events, Deadline deadline);
     PipedExit Collect(bool block);
 
+    std::size_t maxKeptOutput_ = kMaxKeptOutput;
     pid_t pid_ = 0;
     UniqueFd input_;
     UniqueFd output_fd_;

@@ -6,16 +6,26 @@
 
 namespace ob::text {
 
-/// Two upper-case hexadecimal digits a byte.
-inline std::string UpperHex(const unsigned char* bytes, std::size_t size) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
+namespace detail {
+inline std::string HexText(const unsigned char* bytes, std::size_t size, const char* digits) {
     std::string text;
     text.reserve(size * 2);
     for (std::size_t i = 0; i < size; ++i) {
-        text += kDigits[bytes[i] >> 4];
-        text += kDigits[bytes[i] & 0xF];
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 0xF];
     }
     return text;
+}
+} // namespace detail
+
+/// Two upper-case hexadecimal digits a byte.
+inline std::string UpperHex(const unsigned char* bytes, std::size_t size) {
+    return detail::HexText(bytes, size, "0123456789ABCDEF");
+}
+
+/// Two lower-case hexadecimal digits a byte.
+inline std::string LowerHex(const unsigned char* bytes, std::size_t size) {
+    return detail::HexText(bytes, size, "0123456789abcdef");
 }
 
 /// The value of a hexadecimal digit of either case; -1 for any other character.

@@ -5,10 +5,10 @@
 #include "OBCoreLib/runtime/installation_key.h"
 #include "OBCoreLib/runtime/value_cipher.h"
 
-#include "variables/variable_manager.h"
 #include "platform/env/environment.h"
 #include "platform/registry/registry.h"
 #include "support/scratch.h"
+#include "variables/variable_manager.h"
 
 #include <gtest/gtest.h>
 

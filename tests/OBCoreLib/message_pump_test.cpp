@@ -4,6 +4,7 @@
 #include "OBCoreLib/automation/handle_table.h"
 #include "OBCoreLib/runtime/message_pump.h"
 #include "OBCoreLib/runtime/runtime_object.h"
+#include "engine/session/relay_protocol.h"
 
 #include "platform/msg/message_queue.h"
 #include "platform/msg/registered_message.h"
@@ -150,11 +151,11 @@ msg::LRESULT RecordingProc(msg::Hwnd, std::uint32_t message, msg::WPARAM wParam,
     if (message == ids.print) {
         r.texts.push_back(text(reinterpret_cast<const char*>(lParam)));
     } else if (message == ids.exception) {
-        const auto* record = reinterpret_cast<const RelayExceptionRecord*>(lParam);
+        const auto* record = reinterpret_cast<const engine::RelayException*>(lParam);
         r.kind = record->kind;
         r.texts.push_back(text(record->text));
     } else if (message == ids.update) {
-        const auto* record = reinterpret_cast<const RelayUpdateRecord*>(lParam);
+        const auto* record = reinterpret_cast<const engine::RelayUpdate*>(lParam);
         r.texts = {text(record->item), text(record->value), text(record->attribute),
                    text(record->attributeValue)};
     } else if (message != ids.ping) {

@@ -237,13 +237,29 @@ TEST(RuntimeDispatch, HandlesThatNameNothingAreFailuresNeverAddresses) {
         {"NetScheduleJobEnumGet", {Variant::Long(1)}, 0, HResult::False},
         {"FtpClose", {}, 0, HResult::False},
         {"FtpCd", {Variant::String("d")}, 0, HResult::False},
+        {"FtpDel", {Variant::String("f")}, 0, HResult::False},
+        {"FtpMkDir", {Variant::String("d")}, 0, HResult::False},
+        {"FtpRmDir", {Variant::String("d")}, 0, HResult::False},
+        {"FtpRename", {Variant::String("a"), Variant::String("b")}, 0, HResult::False},
+        {"FtpTest", {Variant::String("*")}, 0, HResult::False},
         {"FtpGet",
          {Variant::String("r"), Variant::String("l"), Variant::Long(-1)},
          0,
          HResult::False},
+        {"FtpPut",
+         {Variant::String("l"), Variant::String("r"), Variant::Long(0)},
+         0,
+         HResult::False},
     };
-    for (const std::int32_t handle : {0, freed, 0x7FFFFFFF, -5}) {
+    // A live handle of another kind is no FTP session either, and stays alive.
+    const std::int32_t message = HandleTable::Process().Add(
+        std::make_shared<MessagePayload>(msg::Message{0, 0x402, 1, 2}, 0));
+    ASSERT_NE(message, 0);
+    for (const std::int32_t handle : {0, freed, 0x7FFFFFFF, -5, message}) {
         for (const Case& c : cases) {
+            if (handle == message && std::string_view(c.method).substr(0, 3) != "Ftp") {
+                continue;
+            }
             std::vector<Variant> args = {Variant::Long(handle)};
             args.insert(args.end(), c.extra.begin(), c.extra.end());
             const CallResult result = object.Call(c.method, args);
@@ -251,13 +267,17 @@ TEST(RuntimeDispatch, HandlesThatNameNothingAreFailuresNeverAddresses) {
             EXPECT_EQ(result.status, c.status) << c.method << " " << handle;
         }
     }
+    EXPECT_EQ(object.Call("GetMessageId", {Variant::Long(message)}).value.ToLong(), 0x402);
+    EXPECT_EQ(HandleTable::Process().Free(message), HandleTable::FreeResult::Closed);
     EXPECT_EQ(object.Call("NetScheduleJobGetInfoCommand", {Variant::Long(freed)}).status,
               HResult::False);
     EXPECT_EQ(object.Call("NetScheduleJobGetInfoTime", {Variant::Long(freed)}).value.ToString(),
               "");
 }
 
-TEST(RuntimeDispatch, TheRemoteJobAndFtpMethodsAnswerTheirRefusal) {
+TEST(RuntimeDispatch, TheRemoteJobMethodsAnswerTheirRefusal) {
+    test::ScratchDir dir;
+    test::UseScratchStores(dir);
     RuntimeObject object;
     const auto s = [](const char* text) { return Variant::String(text); };
     const auto n = [](int value) { return Variant::Long(value); };
@@ -266,15 +286,18 @@ TEST(RuntimeDispatch, TheRemoteJobAndFtpMethodsAnswerTheirRefusal) {
         std::vector<Variant> args;
         std::int32_t value;
     };
+    // A machine name that names no cluster is unreachable; a cron expression with a
+    // month gives no AT job, wherever it goes.
     const std::vector<Case> cases = {
-        {"NetCreateProcess", {n(0), s("."), s("ls")}, -1},
-        {"NetCreateProcessAsUser", {n(0), s("u"), s(""), s("p"), s("ls")}, -1},
-        {"NetScheduleJobAdd", {n(0), s(""), s("30 2 * * *"), s("ls")}, -1},
-        {"NetScheduleJobAddAsUser", {n(0), s("u"), s(""), s("p"), s("30 2 * * *"), s("ls")}, -1},
-        {"NetScheduleJobDel", {s(""), n(1), n(5)}, 0},
-        {"NetScheduleJobGetInfo", {s(""), n(1)}, 0},
-        {"NetScheduleJobEnum", {s("")}, 0},
-        {"FtpConnect", {s("localhost"), n(21), s("anonymous"), s("x")}, 0},
+        {"NetCreateProcess", {n(0), s("elsewhere"), s("ls")}, -1},
+        {"NetCreateProcessAsUser", {n(0), s("u"), s("elsewhere"), s("p"), s("ls")}, -1},
+        {"NetScheduleJobAdd", {n(0), s(""), s("30 2 * 5 *"), s("ls")}, -1},
+        {"NetScheduleJobAddAsUser",
+         {n(0), s("u"), s("elsewhere"), s("p"), s("30 2 * * *"), s("ls")},
+         -1},
+        {"NetScheduleJobDel", {s("elsewhere"), n(1), n(5)}, 0},
+        {"NetScheduleJobGetInfo", {s("elsewhere"), n(1)}, 0},
+        {"NetScheduleJobEnum", {s("elsewhere")}, 0},
     };
     for (const Case& c : cases) {
         const CallResult result = object.Call(c.method, c.args);

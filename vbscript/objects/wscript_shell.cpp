@@ -7,6 +7,7 @@
 #include "vbscript/objects/shell_exec.h"
 #include "vbscript/objects/special_folders.h"
 
+#include "platform/desktop/send_keys.h"
 #include "platform/env/environment.h"
 #include "platform/process/child_process.h"
 #include "platform/process/spawn_child.h"
@@ -251,7 +252,19 @@ Variant WScriptShell::Invoke(std::string_view name, InvokeKind kind, std::vector
     }
     if (Is(name, "SendKeys")) {
         RequireArgs(args, 1, 2);
-        throw ScriptException(file_err::kPermissionDenied); // no desktop to type into
+        // The second argument (wait for the keys to be processed) changes nothing:
+        // the keys have reached the X server when the call returns.
+        const desktop::SendKeysOutcome sent = desktop::SendKeys(TextOf(args[0]));
+        switch (sent.result) {
+        case desktop::SendKeysResult::Sent:
+            return {};
+        case desktop::SendKeysResult::BadKeys:
+            throw ScriptException(err::kInvalidCall,
+                                  "Invalid procedure call or argument: " + sent.message);
+        default:
+            throw ScriptException(file_err::kPermissionDenied,
+                                  "Permission denied: " + sent.message);
+        }
     }
     if (Is(name, "Popup")) {
         RequireArgs(args, 1, 4);

@@ -7,12 +7,12 @@
 // reaped in the background). Exec(command) starts it with pipes for its
 // standard handles (shell_exec.h). Reg* take "HKLM\...", "HKCU\...", "HKCR\..." paths
 // (long root names too); a trailing '\' names a key (its default value). Values
-// are texts (REG_SZ, REG_EXPAND_SZ) or REG_DWORD numbers. SendKeys raises 70:
-// there is no desktop. Popup writes its text to standard output, as MsgBox does,
-// and returns -1 (no button was pressed). CurrentDirectory changes the directory
-// of the whole process. SpecialFolders gives the collection of the user's
-// special folders (special_folders.h); SpecialFolders(name) gives one of them.
-// Interpreter's thread only.
+// are texts (REG_SZ, REG_EXPAND_SZ) or REG_DWORD numbers. SendKeys types into the
+// active window of the X display (platform/desktop/send_keys.h): bad key syntax
+// raises 5, no display (or one that cannot type) raises 70. Popup writes its text to standard
+// output, as MsgBox does, and returns -1 (no button was pressed). CurrentDirectory changes the
+// directory of the whole process. SpecialFolders gives the collection of the user's special folders
+// (special_folders.h); SpecialFolders(name) gives one of them. Interpreter's thread only.
 #pragma once
 
 #include "vbscript/object.h"

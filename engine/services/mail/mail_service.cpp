@@ -1,11 +1,11 @@
 #include "engine/services/mail/mail_service.h"
 
 #include "engine/services/service_handle_table.h"
-#include "variables/variable_manager.h"
 #include "obrenta/mapi.h"
 #include "obrenta/service.h"
-#include "platform/fs/program_path.h"
+#include "platform/fs/library_path.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <cstdio>
 #include <dlfcn.h>
@@ -43,36 +43,6 @@ public:
 private:
     void* handle_;
 };
-
-/// Where the library is loaded from: a name with a "/" as it is; otherwise the
-/// file of that name beside the object holding this code, or in ../lib from it
-/// (the run path the build gives every library and program), else the name for
-/// the dynamic loader's own search. The run path is not left to dlopen, because a
-/// sanitizer's dlopen interceptor makes the run-time library the caller.
-std::string LibraryPath(const char* library) {
-    const std::string name(library);
-    if (name.find('/') != std::string::npos) {
-        return name;
-    }
-    Dl_info info{};
-    std::string self;
-    if (::dladdr(reinterpret_cast<void*>(&MailServiceWith), &info) != 0 &&
-        info.dli_fname != nullptr && info.dli_fname[0] == '/') {
-        self = info.dli_fname;
-    } else {
-        self = fs::ProgramPath(); // the main program, which dladdr names as it was started
-    }
-    const std::size_t slash = self.rfind('/');
-    if (slash != std::string::npos) {
-        const std::string directory = self.substr(0, slash + 1);
-        for (const std::string& candidate : {directory + name, directory + "../lib/" + name}) {
-            if (::access(candidate.c_str(), R_OK) == 0) {
-                return candidate;
-            }
-        }
-    }
-    return name;
-}
 
 std::int32_t Fail(const std::string& text) {
     vars::MainStore().SetLastErrorText(text.c_str());
@@ -244,7 +214,9 @@ std::int32_t MailServiceWith(const char* const* words, const char* library) {
         if (call.size() < 2 + entry.required) {
             return OB_SVC_TOO_FEW;
         }
-        const MapiLibrary mapi(LibraryPath(library).c_str());
+        const MapiLibrary mapi(
+            fs::LibraryPathBeside(reinterpret_cast<const void*>(&MailServiceWith), library)
+                .c_str());
         if (!mapi.Loaded()) {
             return OB_SVC_FAILED; // JR.LAST_ERROR stays as it was
         }

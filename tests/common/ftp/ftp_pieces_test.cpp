@@ -102,7 +102,7 @@ TEST(FtpWildcard, PatternsMatchWholeNames) {
 
 TEST(FtpWildcard, SpecsSplitAtTheLastSlash) {
     const struct {
-        const char* spec;
+        const char* wildcard;
         const char* directory;
         const char* pattern;
     } cases[] = {
@@ -112,9 +112,9 @@ TEST(FtpWildcard, SpecsSplitAtTheLastSlash) {
         {"dir/", "dir", ""},
     };
     for (const auto& c : cases) {
-        const WildcardSpec parts = SplitSpec(c.spec);
-        EXPECT_EQ(parts.directory, c.directory) << c.spec;
-        EXPECT_EQ(parts.pattern, c.pattern) << c.spec;
+        const WildcardSpec parts = SplitSpec(c.wildcard);
+        EXPECT_EQ(parts.directory, c.directory) << c.wildcard;
+        EXPECT_EQ(parts.pattern, c.pattern) << c.wildcard;
     }
 }
 

@@ -105,8 +105,11 @@ For Each folderPath In special
 Next
 Check folderCount = special.Count, "For Each covers Count folders"
 
-' no desktop
-Check ErrorOf("sh.SendKeys ""abc""") = 70, "SendKeys raises 70"
+' no desktop: SendKeys raises 70; bad key syntax raises 5 before any display is asked
+sh.Environment("Process")("DISPLAY") = ""
+Check ErrorOf("sh.SendKeys ""abc""") = 70, "SendKeys without a display raises 70"
+Check ErrorOf("sh.SendKeys ""a{NOSUCHKEY}""") = 5, "SendKeys with an unknown key raises 5"
+Check ErrorOf("sh.SendKeys ""+""") = 5, "SendKeys with a modifier and no key raises 5"
 Check sh.Popup("popup text", 1, "title", 0) = -1, "Popup returns -1"
 Check ErrorOf("sh.NoSuchThing") = 438, "unknown member raises 438"
 

@@ -112,11 +112,6 @@ TEST_F(ScriptTest, FailuresAreFatalWithTheScriptsErrorText) {
         {MainJob("Dim x"), "Error: Expected expression,   rx0 = Dim x; in line 7"},
         {MainJob("Twice(1)", "Function Broken(\n"),
          "Error: Expected identifier, Function Broken(; in line 1"},
-        {MainJob("Twice(1)",
-                 std::string(kFunctions) +
-                     "Function Mail()\n  Set m = CreateObject(\"OBCoreLib.smtp\")\nEnd Function\n"),
-         "Error: ActiveX component can't create object: 'OBCoreLib.EmailSystem',   Set "
-         "EmailSystem = CreateObject(\"OBCoreLib.EmailSystem\"); in line 4"},
     };
     const std::string core = engine::CoreDumpPath();
     for (const Case& c : cases) {
