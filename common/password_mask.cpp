@@ -174,13 +174,24 @@ std::string MaskPasswordArguments(std::string text) {
         }
         // Methods are always called on an object: `OBCtrl.LogonUser(...)`.
         const bool method = i > 0 && text[i - 1] == '.';
-        const std::size_t index = method ? PasswordIndex(std::string_view(text).substr(i, end - i))
-                                         : std::string_view::npos;
+        const std::string_view name = std::string_view(text).substr(i, end - i);
+        std::size_t index = method ? PasswordIndex(name) : std::string_view::npos;
+        std::size_t at = end;
+        if (method && index == std::string_view::npos && EqualsIgnoringCase(name, "Password")) {
+            // The Password property of the FTP and e-mail objects: `ftp.Password = p`.
+            while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) {
+                ++at;
+            }
+            if (at < text.size() && text[at] == '=') {
+                index = 0;
+                ++at;
+            }
+        }
         i = end;
         if (index == std::string_view::npos) {
             continue;
         }
-        const Span span = ArgumentSpan(text, end, index);
+        const Span span = ArgumentSpan(text, at, index);
         if (span.begin < span.end &&
             std::string_view(text).substr(span.begin, span.end - span.begin) != kPasswordMask) {
             text.replace(span.begin, span.end - span.begin, kPasswordMask);

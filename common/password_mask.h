@@ -12,7 +12,8 @@
 // CreateProcessAsUser, NetCreateProcessAsUser, NetScheduleJobAddAsUser and
 // FtpConnect, names compared without regard to case, after a "."): the password
 // argument of such a call, in parentheses or as a call statement, is masked as well, whether
-// it is a string literal, a variable or an expression.
+// it is a string literal, a variable or an expression; so is the value assigned to
+// a Password property (`ftp.Password = "..."`).
 #pragma once
 
 #include <string>

@@ -1,4 +1,5 @@
-// Masking the value of "-password" words in text that is printed or logged.
+// Masking passwords in text that is printed or logged: the value of "-password"
+// words and the password arguments of the runtime object's methods.
 #include "common/password_mask.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +7,12 @@
 namespace ob::common {
 namespace {
 
+struct Case {
+    const char* text;
+    const char* masked;
+};
+
 TEST(PasswordMask, ValueOfEveryPasswordWordIsMasked) {
-    struct Case {
-        const char* text;
-        const char* masked;
-    };
     const Case cases[] = {
         {"-spawn -user u -password p prog", "-spawn -user u -password ******** prog"},
         {"-spawn -PassWord \"two words\" prog", "-spawn -PassWord ******** prog"},
@@ -32,10 +34,6 @@ TEST(PasswordMask, ValueOfEveryPasswordWordIsMasked) {
 }
 
 TEST(PasswordMask, PasswordArgumentOfTheRuntimeObjectIsMasked) {
-    struct Case {
-        const char* text;
-        const char* masked;
-    };
     const Case cases[] = {
         {"OBCtrl.LogonUser(\"bob\", \".\", \"s3cret\", 2, 0)",
          "OBCtrl.LogonUser(\"bob\", \".\", ********, 2, 0)"},
@@ -48,6 +46,8 @@ TEST(PasswordMask, PasswordArgumentOfTheRuntimeObjectIsMasked) {
         {"rt.NetScheduleJobAddAsUser(0, \"u\", Mid(s, 1, 2), Pw(1, 2), \"* * * * *\", \"c\")",
          "rt.NetScheduleJobAddAsUser(0, \"u\", Mid(s, 1, 2), ********, \"* * * * *\", \"c\")"},
         {"rt.LogonUser(\"u\", \".\", \"unclosed", "rt.LogonUser(\"u\", \".\", ********"},
+        {"ftp.Password = \"s3cret\" : ftp.Connect", "ftp.Password = ******** : ftp.Connect"},
+        {"x = pop.password", "x = pop.password"},
         // Unchanged: too few arguments, not a method call, masked already.
         {"rt.LogonUser(\"u\", \".\")", "rt.LogonUser(\"u\", \".\")"},
         {"method LogonUser, a, b, c", "method LogonUser, a, b, c"},

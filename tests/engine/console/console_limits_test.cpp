@@ -53,14 +53,14 @@ TEST_F(ConsoleLimitsTest, SilentClientsLoseTheirSlotsAtTheLoginTimeout) {
 }
 
 TEST_F(ConsoleLimitsTest, LoggedInClientIsClosedOnlyWhenIdle) {
-    SetConsoleSetting("cs_login_timeout", "1");
+    SetConsoleSetting("cs_login_timeout", "3");
     SetConsoleSetting("cs_idle_timeout", "2");
     auto busy = Connect();
-    auto idle = Connect();
     ASSERT_TRUE(busy->Login("admin", "secret"));
+    auto idle = Connect();
     ASSERT_TRUE(idle->Login("admin", "secret"));
     // Past both time-outs, the client that keeps talking is still served.
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 10; ++i) {
         ASSERT_TRUE(busy->Send("hello\r\n"));
         ASSERT_NE(busy->ReadUntil("Hello\r\n+OK\r\n" + HostPrompt()), "") << i;
         host_.PumpFor(milliseconds(500));
