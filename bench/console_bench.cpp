@@ -155,6 +155,8 @@ BENCHMARK(BM_TickDuringListing)
 class ConsoleRig {
 public:
     explicit ConsoleRig(const char* loginTimeout = "60") {
+        // A value read from the store enters the environment, which wins from then on.
+        ob::env::Remove("cs_login_timeout");
         if (host_.Create("0") != OB_OK) {
             return;
         }
