@@ -5,6 +5,7 @@
 
 #include "platform/process/child_reaper.h"
 #include "support/../platform/process/probe_report.h"
+#include "support/sanitizer_build.h"
 #include "support/soft_descriptor_limit.h"
 #include "variables/variable_manager.h"
 
@@ -54,6 +55,11 @@ TEST_F(SpawnTest, ManyRunningChildrenLeaveDescriptorsForStatements) {
 }
 
 TEST_F(SpawnTest, StatementThatCannotOpenADescriptorFailsOnItsOwn) {
+    if (OB_TEST_ASAN) {
+        // The sanitizers' runtime opens a pipe to test whether memory is readable;
+        // with no descriptor left it reports valid objects as corrupt.
+        GTEST_SKIP() << "a full descriptor table cannot be tested under the sanitizers";
+    }
     const std::string file = Path("short.txt");
     struct Case {
         std::string statement;
