@@ -12,6 +12,7 @@
 #include "platform/msg/registered_message.h"
 #include "platform/msg/window.h"
 #include "platform/registry/registry.h"
+#include "support/resident_memory.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +23,8 @@
 #include <unistd.h>
 
 namespace {
+
+using ob::test::ResidentKiB;
 
 constexpr int kJobs = 100'000;
 
@@ -48,14 +51,6 @@ std::string GenerateScript() {
         out << "}\n";
     }
     return path;
-}
-
-long ResidentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
 }
 
 ob::msg::LRESULT AckProc(ob::msg::Hwnd hwnd, std::uint32_t message, ob::msg::WPARAM w,

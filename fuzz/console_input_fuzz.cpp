@@ -3,7 +3,9 @@
 // bytes choose, as receives would cut it. Checks that the input line, the
 // sub-negotiation buffer and the replies stay bounded, that every line handed on
 // is at most 510 characters and holds no control bytes, and that replies are
-// whole IAC commands.
+// whole IAC commands. The lines are then queued as output (at the back, or at the
+// front when the chunk's first byte is odd) and sent in pieces the bytes choose;
+// what leaves the queue must be exactly the queued text in order.
 //
 // Run: build-fuzz/bin/console_input_fuzz -max_total_time=60
 
@@ -13,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ob::engine;
@@ -23,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++data;
     --size;
     ConsoleConnection connection;
+    std::string queued; // what the queue should still hold, in order
     for (std::size_t at = 0; at < size; at += chunk) {
         const std::size_t n = size - at < chunk ? size - at : chunk;
         InputResult result;
@@ -46,6 +50,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         if (connection.inputLine.size() > kMaxLineLength + 1 || connection.subCount > size) {
+            std::abort();
+        }
+        for (const std::string& line : result.lines) {
+            // Now and then a text longer than a chunk.
+            const std::size_t padding = data[at] % 4 == 0 ? data[at] * 80u : 0;
+            const std::string text = line + std::string(padding, 'x');
+            if (data[at] % 2 == 1) {
+                connection.output.PushFront(text);
+                queued.insert(0, text);
+            } else {
+                connection.output.PushBack(text);
+                queued += text;
+            }
+        }
+        std::size_t send = data[at] * 97u;
+        while (send > 0 && !connection.output.Empty()) {
+            const std::string_view front = connection.output.Front();
+            const std::size_t n = front.size() < send ? front.size() : send;
+            if (n == 0 || queued.compare(0, n, front.substr(0, n)) != 0) {
+                std::abort();
+            }
+            connection.output.Consume(n);
+            queued.erase(0, n);
+            send -= n;
+        }
+        if (connection.output.Bytes() != queued.size()) {
             std::abort();
         }
     }

@@ -94,7 +94,7 @@ RunRecord RowOf(const sqlite::Statement& row) {
 // Opens an existing file for reading: for writing when allowed, so that the
 // journal a killed writer left behind can be rolled back; else read-only.
 int OpenExisting(sqlite::SqliteConnection& connection, const std::string& path,
-                 std::string& error) {
+                 sqlite::SqliteError& error) {
     if (connection.Open(path, SQLITE_OPEN_READWRITE, error) == SQLITE_OK) {
         return SQLITE_OK;
     }
@@ -158,10 +158,10 @@ bool HistoryDatabase::OpenFile(std::string& note) {
         return false;
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
-        std::string error;
+        sqlite::SqliteError error;
         if (connection_.Open(path_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error) !=
             SQLITE_OK) {
-            note = "the run history " + Quoted(path_) + " cannot be opened (" + error + ")";
+            note = "the run history " + Quoted(path_) + " cannot be opened (" + error.message + ")";
             return false;
         }
         try {
@@ -286,9 +286,9 @@ bool HistoryDatabase::Read(const std::string& path, const HistoryFilter& filter,
         return true;
     }
     sqlite::SqliteConnection connection;
-    std::string error;
+    sqlite::SqliteError error;
     if (OpenExisting(connection, path, error) != SQLITE_OK) {
-        problem = "the run history " + Quoted(path) + " cannot be opened (" + error + ")";
+        problem = "the run history " + Quoted(path) + " cannot be opened (" + error.message + ")";
         return false;
     }
     try {

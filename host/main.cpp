@@ -6,6 +6,7 @@
 #include "host/run_command.h"
 #include "host/setup_command.h"
 #include "host/vbs_command.h"
+#include "platform/process/descriptor_limit.h"
 
 #include <cstring>
 #include <iostream>
@@ -30,6 +31,9 @@ void Usage(std::ostream& err) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Many running children, console connections and open files must not exhaust
+    // the usual soft limit of 1024 while the hard limit allows more.
+    static_cast<void>(ob::process::RaiseDescriptorLimit());
     if (argc < 2) {
         Usage(std::cerr);
         return 2;

@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <csignal>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,19 @@ void BlockStopSignals() {
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
+// A check shows the loader's warnings (level bit 1), such as a variable named like
+// a date token, whatever JR.OUTPUT_LEVEL says otherwise.
+void ShowLoaderWarnings() {
+    std::uint32_t level = 0;
+    if (char* text = OB_GetEnv(nullptr, "JR.OUTPUT_LEVEL", ENV_TRANSIENT)) {
+        ParseUnsigned(text, 16, level);
+        OB_ReleaseEnvString(text);
+    }
+    char withWarnings[16];
+    std::snprintf(withWarnings, sizeof withWarnings, "%x", level | 1u);
+    OB_PutEnv(nullptr, "JR.OUTPUT_LEVEL", withWarnings, ENV_TRANSIENT);
+}
+
 // Loads every file; false when one failed.
 bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
     bool all = true;
@@ -135,6 +149,7 @@ int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         return 2;
     }
     BlockStopSignals();
+    ShowLoaderWarnings();
     // A check changes nothing on the machine: its session's console listens on a
     // free port given in this process's environment (read before the settings
     // store), so no default is written and a running engine's port is not needed.

@@ -1,5 +1,6 @@
 #include "engine/actions/action_context.h"
 
+#include "common/password_mask.h"
 #include "engine/history/run_history.h"
 #include "engine/loading/core_dump.h"
 #include "engine/session/engine_messages.h"
@@ -7,12 +8,16 @@
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
 #include "obrenta/obrenta.h"
+#include "platform/error/win_error.h"
 #include "variables/variable_manager.h"
 
 #include <string>
 
 namespace ob::engine {
 namespace {
+
+constexpr std::uint32_t kErrorTooManyOpenFiles = 4;
+constexpr std::uint32_t kErrorOutOfMemory = 14;
 
 std::string OrNull(const std::optional<std::string>& value) {
     return value ? *value : std::string("(null)");
@@ -40,7 +45,8 @@ Outcome FatalFailure(ActionContext& context, std::string_view message) {
     SystemMessage(session, "Job $FILENAME->" + OrNull(fileName), LEVEL_INTERNAL);
     SystemMessage(session, "Job $NAME->" + OrNull(job.GetVariable("$NAME")), LEVEL_INTERNAL);
     SystemMessage(session, "Job $FLAGS->" + OrNull(job.GetVariable("$FLAGS")), LEVEL_INTERNAL);
-    SystemMessage(session, "Statement->\"" + context.statement.Text() + "\"", LEVEL_INTERNAL);
+    SystemMessage(session, "Statement->\"" + common::MaskPasswords(context.statement.Text()) + "\"",
+                  LEVEL_INTERNAL);
     SystemMessage(session, "Statement line->" + std::to_string(context.statement.line),
                   LEVEL_INTERNAL);
     SystemMessage(session, "Statement flags->" + std::to_string(context.statement.flags),
@@ -61,16 +67,40 @@ Outcome MissingArgument(ActionContext& context) {
     return FatalFailure(context, "Missing argument for directive \"" + directive + "\"");
 }
 
+std::optional<std::string> ShortageReason(std::uint32_t error) {
+    switch (error) {
+    case kErrorTooManyOpenFiles:
+        return "too many open files";
+    case error::ERROR_NOT_ENOUGH_MEMORY:
+    case kErrorOutOfMemory:
+        return "not enough memory";
+    default:
+        return std::nullopt;
+    }
+}
+
+Outcome ResourceFailure(ActionContext& context, std::string_view message, std::uint32_t error) {
+    const auto reason = ShortageReason(error);
+    if (!reason) {
+        return FatalFailure(context, message);
+    }
+    const std::string text = std::string(message) + ": " + *reason;
+    PrintText(context.session, text, true);
+    return SoftFailure(context, text);
+}
+
 Outcome SetProcessVariable(ActionContext& context, const std::string& name,
                            const std::string& value, bool persist) {
     // The environment silently refuses an empty name; that is a failed write, not
-    // a success.
+    // a success. The store sets the thread's last error when it ran short.
+    error::SetLastError(error::ERROR_SUCCESS);
     const bool written =
         !name.empty() &&
         vars::MainStore().PutEnv(nullptr, name.c_str(), value.c_str(),
                                  persist ? vars::ENV_PERSISTENT : vars::ENV_TRANSIENT) == 0;
     if (!written) {
-        return FatalFailure(context, "Unable to set environment variable: \"" + name + "\"");
+        return ResourceFailure(context, "Unable to set environment variable: \"" + name + "\"",
+                               error::GetLastError());
     }
     return Outcome::Done;
 }

@@ -2,6 +2,7 @@
 // They run on the engine thread, inside a job's run; the host receives what they ask
 // for as events and decides what to do with it.
 #include "engine/actions/directive_table.h"
+#include "engine/actions/statement_executor.h"
 #include "engine/expansion/argument_tokeniser.h"
 
 #include "engine/jobs/session_jobs.h"
@@ -14,6 +15,7 @@
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
 #include "obrenta/obrenta.h"
+#include "platform/error/win_error.h"
 #include "platform/fs/find_files.h"
 #include "platform/lifetime/unique_fd.h"
 #include "platform/text/ascii_case.h"
@@ -221,11 +223,17 @@ Outcome DirectiveLoad(ActionContext& context) {
         SessionLock lock(session);
         firstNew = session.jobs.Size();
     }
+    error::SetLastError(error::ERROR_SUCCESS);
     const bool loaded = pattern ? LoadJobScriptsByPattern(session, name, options, temporary)
                                 : LoadJobScript(session, name.c_str(), options, temporary);
     if (!loaded) {
-        // The loader has printed what went wrong.
+        // The loader has printed what went wrong. A file that could not be opened
+        // for lack of descriptors or memory fails only this statement.
         PostEvent(session, OB_EV_NOTIFY, OB_NOTIFY_TEMPLATE_FAILED);
+        if (const auto reason = ShortageReason(error::GetLastError())) {
+            return SoftFailure(context,
+                               "Cannot open the file " + name + " for reading: " + *reason);
+        }
         return Outcome::Fatal;
     }
     if (wait && !pattern) {
@@ -240,6 +248,11 @@ Outcome DirectiveLoad(ActionContext& context) {
             }
         }
         if (job != nullptr && !IsRunning(session, job)) {
+            // The step runs on this statement's stack like a call: a file that loads
+            // itself this way stops at the depth limit.
+            if (!RunDepthLeft(session)) {
+                return FatalFailure(context, RunDepthMessage(*job));
+            }
             // A step on its own: there is no pass whose end the result could ask for.
             static_cast<void>(ProcessOneJob(session, job));
         }

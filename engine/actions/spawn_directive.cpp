@@ -3,6 +3,7 @@
 // holds up the scheduler until the program ends (the break event is not consulted
 // meanwhile).
 
+#include "common/password_mask.h"
 #include "common/system_error_text.h"
 #include "engine/actions/directive_table.h"
 #include "engine/expansion/expand_text.h"
@@ -146,7 +147,8 @@ void ReportFailure(ActionContext& context, const std::string& firstLine, std::ui
 
 Outcome DirectiveSpawn(ActionContext& context) {
     SpawnOptions options = ReadOptions(context);
-    const std::string statementText = context.statement.Text();
+    // The statement goes into failure messages: never with its password.
+    const std::string statementText = common::MaskPasswords(context.statement.Text());
     if (!options.program) {
         PrintText(context.session,
                   "Failure during spawn. Missing program name: (" + statementText + ").", true);

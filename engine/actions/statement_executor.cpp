@@ -77,7 +77,7 @@ ControlVariable ControlVariableOf(Outcome outcome) {
 // for it fails fatally. Its $RUNTIME still decides the result when it holds a
 // control word; a job named there could not run any deeper, so that aborts.
 RunResult DepthExceeded(EngineSession& session, Job& job) {
-    const std::string message = "Job call depth exceeded: \"" + job.Name() + "\"";
+    const std::string message = RunDepthMessage(job);
     ActionContext* context = currentStatement;
     if (context == nullptr || &context->session != &session) {
         PrintText(session, message, true);
@@ -143,8 +143,17 @@ Outcome Dispatch(ActionContext& context) {
     return FatalFailure(context, "Unknown -action directive \"" + directive + "\"");
 }
 
+bool RunDepthLeft(const EngineSession& session) {
+    return session.runningJobs.size() < kMaxRunDepth;
+}
+
+std::string RunDepthMessage(const Job& job) {
+    return "Job call depth exceeded: \"" + job.Name() + "\" (more than " +
+           std::to_string(kMaxRunDepth) + " jobs running in place)";
+}
+
 RunResult RunJobInPlace(EngineSession& session, TimeStatement* runContext, Job& job) {
-    if (session.runningJobs.size() >= static_cast<std::size_t>(kMaxRunDepth)) {
+    if (!RunDepthLeft(session)) {
         return DepthExceeded(session, job);
     }
     const RunResult result = RunJob(session, runContext, job);

@@ -6,6 +6,7 @@
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
+#include "platform/error/win_error.h"
 #include "platform/fs/temp_file.h"
 #include "platform/fs/write_all.h"
 #include "platform/text/ascii_case.h"
@@ -76,7 +77,8 @@ Outcome DirectiveLog(ActionContext& context) {
     line.push_back('\n');
     const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
-        return FatalFailure(context, Quoted("Could not open file ", file));
+        return ResourceFailure(context, Quoted("Could not open file ", file),
+                               error::FromErrno(errno));
     }
     // One write: lines appended by several processes do not interleave.
     const bool written = fs::WriteAll(fd, line);
@@ -96,11 +98,13 @@ Outcome DirectiveLogFile(ActionContext& context) {
     }
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
+        const int openError = errno;
         {
             SessionLock lock(context.session);
             context.session.logFile.clear();
         }
-        return FatalFailure(context, Quoted("Unable to open logfile ", path));
+        return ResourceFailure(context, Quoted("Unable to open logfile ", path),
+                               error::FromErrno(openError));
     }
     ::close(fd);
     PostTextEvent(context.session, OB_EV_LOGFILE, path);

@@ -13,10 +13,15 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <string_view>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -62,7 +67,7 @@ bool Readable(int fd) {
 
 // Sends without blocking and without SIGPIPE: bytes sent, 0 when the socket cannot
 // take any now, -1 on an error.
-long SendSome(int fd, const std::string& bytes) {
+long SendSome(int fd, std::string_view bytes) {
     for (;;) {
         const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent >= 0) {
@@ -85,6 +90,22 @@ void CloseClient(UniqueFd socket) {
     ::shutdown(socket.Get(), SHUT_WR);
 }
 
+// Hands memory the allocator keeps after a large queue was freed back to the
+// system: the chunks come from the engine thread's arena, which glibc would
+// otherwise keep at its peak size for the life of the process.
+void GiveBackMemory() {
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
+}
+
+// A queue this large is worth giving back when it is freed.
+constexpr std::size_t kLargeQueue = 1u << 20;
+
+std::chrono::steady_clock::time_point Monotonic() {
+    return std::chrono::steady_clock::now();
+}
+
 } // namespace
 
 CommandServer::~CommandServer() {
@@ -105,6 +126,7 @@ bool CommandServer::Start(EngineSession& session) {
         problem = Listen();
     }
     if (problem.empty()) {
+        timeouts_ = ConsoleTimeoutSettings();
         timerId_ = msg::SetTimer(0, 0, kIdleInterval);
         interval_ = kIdleInterval;
         if (timerId_ == 0) {
@@ -207,18 +229,23 @@ void CommandServer::Tick(EngineSession& session) {
     // A result whose message could not be posted is picked up here.
     FinishLogons(session);
     bool busy = false;
+    const auto now = Monotonic();
     for (std::size_t i = 0; i < connections_.size(); ++i) {
         ConsoleConnection& c = connections_[i];
         if (!c.socket.Valid()) {
             continue;
         }
+        if (const Expiry expiry = CheckExpiry(c, timeouts_, now); expiry != Expiry::kNone) {
+            Close(i, ExpiryNotice(expiry, timeouts_));
+            continue;
+        }
         if (Readable(c.socket.Get())) {
             Receive(session, i);
         }
-        if (c.socket.Valid() && !c.paused && !c.output.empty()) {
+        if (c.socket.Valid() && !c.paused && !c.output.Empty()) {
             SendQueued(i);
         }
-        busy = busy || (c.socket.Valid() && !c.paused && !c.output.empty());
+        busy = busy || (c.socket.Valid() && !c.paused && !c.output.Empty());
     }
     // 1 ms while any connection has output waiting, 250 ms otherwise.
     SetInterval(busy ? kBusyInterval : kIdleInterval);
@@ -238,11 +265,14 @@ void CommandServer::AcceptOne() {
     if (!fd.Valid()) {
         return;
     }
+    // Read at every connection, so that a changed setting applies without a restart.
+    timeouts_ = ConsoleTimeoutSettings();
     for (std::size_t i = 0; i < connections_.size(); ++i) {
         ConsoleConnection& c = connections_[i];
         if (!c.socket.Valid()) {
             c.Reset();
             c.socket = std::move(fd);
+            c.connectedAt = c.lastActivity = Monotonic();
             ++connectionCount_;
             c.QueueBack(Greeting());
             return;
@@ -263,6 +293,7 @@ void CommandServer::Receive(EngineSession& session, std::size_t index) {
         Close(index);
         return;
     }
+    c.lastActivity = Monotonic();
     InputResult result;
     FeedInput(c, buffer, static_cast<std::size_t>(got), result);
     if (!result.reply.empty()) {
@@ -285,22 +316,27 @@ void CommandServer::Receive(EngineSession& session, std::size_t index) {
 
 void CommandServer::SendQueued(std::size_t index) {
     ConsoleConnection& c = connections_[index];
-    // The queued strings in order, joined into sends of up to the budget, until
-    // the budget is spent or the socket takes no more (the rest waits, in order,
-    // for the next tick).
+    // The queue's bytes in order, a chunk per send, until the budget is spent or
+    // the socket takes no more (the rest waits for the next tick).
+    const bool large = c.output.Memory() > kLargeQueue;
     std::size_t sentThisTick = 0;
-    while (!c.output.empty() && sentThisTick < kSendBudget) {
-        std::string text = c.PopFrontUpTo(kSendBudget - sentThisTick);
+    while (!c.output.Empty() && sentThisTick < kSendBudget) {
+        const std::string_view text = c.output.Front().substr(0, kSendBudget - sentThisTick);
         const long sent = SendSome(c.socket.Get(), text);
         if (sent < 0) {
             Close(index);
             return;
         }
-        sentThisTick += static_cast<std::size_t>(sent);
-        if (static_cast<std::size_t>(sent) < text.size()) {
-            c.Unsend(text.substr(static_cast<std::size_t>(sent)));
-            return;
+        if (sent == 0) {
+            break;
         }
+        c.output.Consume(static_cast<std::size_t>(sent));
+        c.lastActivity = Monotonic();
+        sentThisTick += static_cast<std::size_t>(sent);
+    }
+    if (large && c.output.Empty()) {
+        c.output.Clear();
+        GiveBackMemory();
     }
 }
 
@@ -360,6 +396,7 @@ void CommandServer::Requeue(EngineSession& session, std::size_t index) {
 
 void CommandServer::Close(std::size_t index, const std::string& farewell) {
     ConsoleConnection& c = connections_[index];
+    const bool large = c.output.Memory() > kLargeQueue;
     if (c.socket.Valid()) {
         if (!farewell.empty()) {
             SendSome(c.socket.Get(), farewell);
@@ -370,6 +407,9 @@ void CommandServer::Close(std::size_t index, const std::string& farewell) {
         }
     }
     c.Reset();
+    if (large) {
+        GiveBackMemory();
+    }
 }
 
 } // namespace ob::engine

@@ -6,9 +6,11 @@
 // `cs_port` (section "Communication"), binds a listening socket to the IPv4 address
 // of the host's name and listens with a backlog of 4. Each timer tick accepts at
 // most one client, reads what clients sent (console_input.h turns the bytes into
-// lines, posted back to the engine thread as command-line messages) and sends each
-// connection's queued strings in order until the socket would block or
-// kSendBudget bytes went out. Commands run in console_commands.cpp.
+// lines, posted back to the engine thread as command-line messages), sends each
+// connection's queued bytes in order until the socket would block or kSendBudget
+// bytes went out, and closes connections that ran out of time (console_timeouts.h).
+// A connection whose queue held much memory gives it back to the system when the
+// queue is freed. Commands run in console_commands.cpp.
 //
 // Nothing here blocks the engine thread: sockets are non-blocking and sends use
 // MSG_NOSIGNAL; the account check of a login (PAM may sleep seconds on a wrong
@@ -21,6 +23,7 @@
 
 #include "engine/console/console_connection.h"
 #include "engine/console/console_login.h"
+#include "engine/console/console_timeouts.h"
 #include "platform/lifetime/unique_fd.h"
 
 #include <array>
@@ -109,6 +112,7 @@ private:
     bool disabled_ = false;
     std::array<ConsoleConnection, kConnections> connections_{};
     LogonCheck logonCheck_ = PamLogonCheck;
+    ConsoleTimeouts timeouts_;
 };
 
 } // namespace ob::engine

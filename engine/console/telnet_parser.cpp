@@ -3,9 +3,10 @@
 namespace ob::engine {
 namespace {
 
-// Parser states: 0 data, 1 after IAC, 241..255 the command byte read after IAC
-// (its argument comes next). Inside a sub-negotiation (SB = 250) the states below
-// follow, above the range of command bytes.
+// Parser states: 0 data, 1 after IAC, 250..254 the negotiation read after IAC
+// (its option byte comes next). Inside a sub-negotiation (SB = 250) the states
+// below follow, above the range of command bytes. The commands 241..249 (NOP, AYT,
+// IP, ...) are one byte long and end with it; IAC IAC is a data byte 255.
 constexpr std::uint32_t kData = 0;
 constexpr std::uint32_t kAfterIac = 1;
 constexpr std::uint32_t kSubOption = 0x100; // SB option read, sub-option next
@@ -29,7 +30,11 @@ bool TelnetConsume(ConsoleConnection& c, std::uint8_t byte, std::string& reply) 
         }
         return false;
     case kAfterIac:
-        c.telnetState = byte < 241 ? kData : byte;
+        if (byte == kIac) {
+            c.telnetState = kData;
+            return false; // the escaped data byte 255
+        }
+        c.telnetState = byte >= kSb ? byte : kData;
         return true;
     case kWill:
         c.telnetOption = byte;
@@ -69,11 +74,12 @@ bool TelnetConsume(ConsoleConnection& c, std::uint8_t byte, std::string& reply) 
         }
         return true;
     case kSubIac:
-        c.telnetState = byte >= 241 ? byte : kData;
+        // IAC IAC is a data byte of the sub-negotiation; a negotiation starts
+        // anew; anything else (SE above all) ends it.
+        c.telnetState = byte == kIac ? kSubData : byte >= kSb ? byte : kData;
         return true;
     default:
-        // Any other command (241..249, and 255 after a doubled IAC) takes one
-        // more byte.
+        // No other state is ever set; should one appear, start over.
         c.telnetState = kData;
         return true;
     }

@@ -1,6 +1,7 @@
 // The console's Telnet command parser. It refuses every option: a client's WILL is
 // answered with DONT, DO and DONT with WONT, WONT with nothing; sub-negotiations
-// are read and ignored. Any byte sequence is safe: the state is a small number and
+// are read and ignored; the one-byte commands (NOP, AYT, ...) are dropped; IAC IAC
+// is the data byte 255. Any byte sequence is safe: the state is a small number and
 // sub-negotiation data goes into a fixed buffer that is never overrun.
 #pragma once
 

@@ -1,12 +1,12 @@
 #include "engine/expansion/expand_text.h"
 
+#include "engine/expansion/date_tokens.h"
 #include "platform/env/environment.h"
 #include "platform/text/ascii_case.h"
 #include "platform/time/clock.h"
 #include "platform/time/ole_date.h"
 #include "variables/variable_manager.h"
 
-#include <array>
 #include <chrono>
 #include <ctime>
 #include <optional>
@@ -20,25 +20,6 @@ namespace {
 // so that neither of its signs can start or end a reference; the pair turns back
 // into one "%" at the end.
 constexpr char kMarker = '\r';
-
-struct DateToken {
-    std::string_view token;
-    std::string_view format; ///< strftime conversion, "%" not included
-};
-
-// Tried in this order, each once per round. All but "%i%" are the current local time
-// formatted with "%" + format; "%i%" is the weekday counted from 1 (Sunday), the "w"
-// value plus one.
-constexpr std::array<DateToken, 39> kDateTokens{{
-    {"%DAY%", "a"}, {"%a%", "a"},   {"%A%", "A"},   {"%MONTH%", "b"}, {"%b%", "b"},
-    {"%B%", "B"},   {"%c%", "c"},   {"%d%", "d"},   {"%H%", "H"},     {"%I%", "I"},
-    {"%j%", "j"},   {"%m%", "m"},   {"%M%", "M"},   {"%p%", "p"},     {"%S%", "S"},
-    {"%U%", "U"},   {"%w%", "w"},   {"%i%", "w"},   {"%W%", "W"},     {"%x%", "x"},
-    {"%X%", "X"},   {"%y%", "y"},   {"%Y%", "Y"},   {"%z%", "z"},     {"%Z%", "Z"},
-    {"%#c%", "#c"}, {"%#x%", "#x"}, {"%#d%", "#d"}, {"%#H%", "#H"},   {"%#I%", "#I"},
-    {"%#j%", "#j"}, {"%#m%", "#m"}, {"%#M%", "#M"}, {"%#S%", "#S"},   {"%#U%", "#U"},
-    {"%#w%", "#w"}, {"%#W%", "#W"}, {"%#y%", "#y"}, {"%#Y%", "#Y"},
-}};
 
 bool HasRoom(const std::string& text) {
     return text.size() <= kMaxExpandedSize;
@@ -90,7 +71,7 @@ bool ReplaceDateTokens(std::string& text) {
         return false;
     }
     bool replaced = false;
-    for (const DateToken& token : kDateTokens) {
+    for (const DateToken& token : DateTokens()) {
         const std::size_t at = text.find(token.token);
         if (at == std::string::npos) {
             continue;

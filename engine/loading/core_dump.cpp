@@ -5,18 +5,19 @@
 #include "engine/session/engine_session.h"
 #include "engine/session/output.h"
 #include "platform/fs/program_path.h"
+#include "platform/lifetime/unique_fd.h"
+#include "platform/registry/registry.h"
 #include "platform/time/ole_date.h"
 
-#include <cstdio>
-#include <memory>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ob::engine {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 const char* KindWord(std::uint32_t kind) {
     switch (kind) {
@@ -41,47 +42,102 @@ std::string OrNull(const std::optional<std::string>& value) {
     return value ? *value : std::string("(null)");
 }
 
-void DumpJob(std::FILE* file, const Job& job) {
-    std::fprintf(file, "# %s\n",
-                 ("Job $FILENAME->" + OrNull(job.GetVariable("$FILENAME"))).c_str());
-    std::fprintf(file, "# %s\n", ("Job $FLAGS->" + OrNull(job.GetVariable("$FLAGS"))).c_str());
-    std::fprintf(file, "{\n");
-    std::fprintf(file, "\t-name %s\n\n", OrNull(job.GetVariable("$NAME")).c_str());
+// One job in the job-script language, its file name and flags as comments.
+std::string DumpJob(const Job& job) {
+    std::string text;
+    text += "# Job $FILENAME->" + OrNull(job.GetVariable("$FILENAME")) + "\n";
+    text += "# Job $FLAGS->" + OrNull(job.GetVariable("$FLAGS")) + "\n";
+    text += "{\n";
+    text += "\t-name " + OrNull(job.GetVariable("$NAME")) + "\n\n";
     for (const auto& statement : job.Statements()) {
-        std::fprintf(file, "\t# %s\n",
-                     ("Statement line->" + std::to_string(statement->line)).c_str());
-        std::fprintf(file, "\t# %s\n",
-                     ("Statement flags->" + std::to_string(statement->flags)).c_str());
+        text += "\t# Statement line->" + std::to_string(statement->line) + "\n";
+        text += "\t# Statement flags->" + std::to_string(statement->flags) + "\n";
         if (statement->Kind() == KIND_ENVIRONMENT) {
-            std::fprintf(file, "\t# %s\n\n", "(Internal Environment)");
+            text += "\t# (Internal Environment)\n\n";
         } else if (const char* word = KindWord(statement->Kind())) {
-            const std::string line = std::string(word) + " " + statement->Text();
-            std::fprintf(file, "\t%s\n\n", line.c_str());
+            text += "\t" + std::string(word) + " " + statement->Text() + "\n\n";
         }
     }
-    std::fprintf(file, "}\n\n");
+    text += "}\n\n";
+    return text;
+}
+
+// The whole dump, cut before the job that would take it past the limit.
+std::string DumpText(EngineSession& session) {
+    std::string text = "###############################################\n\tObrenta Core Dump " +
+                       datetime::OleDate::Now().Format() +
+                       "\n###############################################\n\n";
+    SessionLock lock(session);
+    const std::size_t count = session.jobs.Size();
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string job = DumpJob(*session.jobs.At(i));
+        if (text.size() + job.size() > kMaxCoreFileBytes - 128) {
+            text += "# The dump stops here at " + std::to_string(kMaxCoreFileBytes >> 20) +
+                    " MB: " + std::to_string(count - i) + " more job(s) not written.\n\n";
+            break;
+        }
+        text += job;
+    }
+    return text;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+// Appends the dump; a file that would grow past the limit is kept as "<path>.1"
+// and a new one started.
+bool AppendDump(const std::string& path, const std::string& text) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code ignored;
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, ignored);
+    }
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 &&
+        static_cast<std::size_t>(existing.st_size) + text.size() > kMaxCoreFileBytes) {
+        std::filesystem::rename(path, path + ".1", ignored);
+    }
+    UniqueFd file(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!file.Valid()) {
+        return false;
+    }
+    // A file left by an older version may be readable by others.
+    ::fchmod(file.Get(), 0600);
+    return WriteAll(file.Get(), text) && file.Close() == 0;
 }
 
 } // namespace
 
 std::string CoreDumpPath() {
     const std::string program = fs::ProgramPath();
-    return program.empty() ? std::string() : program + ".core";
+    const registry::Root root = registry::RootWritable(registry::Root::LocalMachine)
+                                    ? registry::Root::LocalMachine
+                                    : registry::Root::CurrentUser;
+    const std::string folder = registry::StoreDirectory(root);
+    if (program.empty() || folder.empty()) {
+        return {};
+    }
+    return (std::filesystem::path(folder) / std::filesystem::path(program).filename()).string() +
+           ".core";
 }
 
 int WriteCoreDump(EngineSession& session, const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "a"));
-    if (!file) {
+    if (!AppendDump(path, DumpText(session))) {
         SystemMessage(session, "Unable to open core file: " + path, LEVEL_INTERNAL);
         return 0;
-    }
-    const std::string header =
-        "###############################################\n\tObrenta Core Dump " +
-        datetime::OleDate::Now().Format() + "\n###############################################\n";
-    std::fprintf(file.get(), "%s\n", header.c_str());
-    SessionLock lock(session);
-    for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
-        DumpJob(file.get(), *session.jobs.At(i));
     }
     return 1;
 }

@@ -8,11 +8,13 @@
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
+#include "platform/error/win_error.h"
 #include "platform/fs/find_files.h"
 #include "platform/fs/temp_file.h"
 #include "platform/msg/message_queue.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,7 +45,8 @@ void LoaderMessage(EngineSession& session, const std::string& text, std::uint32_
 constexpr std::uintmax_t kMaxScriptSize = 256u * 1024 * 1024;
 
 // Reads a whole file in text mode: "\r\n" line ends become "\n". Only regular files
-// up to kMaxScriptSize are read.
+// up to kMaxScriptSize are read. A file that cannot be opened sets the thread's last
+// error, so that a caller can tell a shortage of descriptors from a missing file.
 bool ReadTextFile(const char* path, std::string& content) {
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
@@ -51,8 +54,10 @@ bool ReadTextFile(const char* path, std::string& content) {
         std::filesystem::file_size(path, error) > kMaxScriptSize || error) {
         return false;
     }
+    errno = 0;
     std::ifstream file(path, std::ios::in | std::ios::binary);
     if (!file) {
+        error::SetLastError(error::FromErrno(errno));
         return false;
     }
     std::ostringstream raw;

@@ -1,12 +1,15 @@
 #include "engine/loading/job_parser.h"
 
+#include "common/password_mask.h"
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/jobs/action_statement.h"
 #include "engine/jobs/session_jobs.h"
 #include "engine/jobs/skip_statement.h"
 #include "engine/jobs/time_statement.h"
+#include "engine/loading/date_token_names.h"
 #include "engine/loading/obsolete_syntax.h"
 #include "engine/scheduling/time_specification.h"
+#include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
@@ -175,6 +178,11 @@ ParseResult ParseAction(EngineSession& session, Job& job, std::uint32_t line,
     if (MatchText(arguments, matchText)) {
         return AddMatchAction(session, job, line, arguments, matchText);
     }
+    // A variable named like a date token cannot be read back by its reference.
+    for (const std::string& warning :
+         DateTokenNameWarnings(arguments, job.GetVariable("$FILENAME").value_or("(null)"), line)) {
+        SystemMessage(session, warning, LEVEL_INTERNAL);
+    }
     auto action = std::make_unique<ActionStatement>();
     action->line = line;
     action->SetText(arguments);
@@ -204,7 +212,9 @@ bool Fail(EngineSession& session, const std::string& message) {
     return false;
 }
 
-std::string StatementError(ParseResult result, const std::string& fileName, std::string_view line) {
+std::string StatementError(ParseResult result, const std::string& fileName,
+                           std::string_view rawLine) {
+    const std::string line = common::MaskPasswords(rawLine);
     std::string message;
     switch (result) {
     case ParseResult::Failed:

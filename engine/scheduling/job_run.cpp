@@ -68,6 +68,11 @@ void RunControlLine(EngineSession& session, const Job& job, const std::string& t
 } // namespace
 
 RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
+    const bool outermost = session.runningJobs.empty();
+    const std::string name = job.Name();
+    if (outermost) {
+        session.watchdog.BeginRun(name);
+    }
     session.runningJobs.insert(session.runningJobs.begin(), &job);
     OB_ASSERT(session.runningJobs.size() <= static_cast<std::size_t>(kMaxRunDepth));
     job.BeginRun();
@@ -85,6 +90,7 @@ RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
         if ((statement->flags & STF_DONE) != 0) {
             continue;
         }
+        session.watchdog.AtStatement(name, statement->Text(), statement->line, outermost);
         result = ExecuteStatement(session, runContext, *statement, job);
         // A job that left the queue may have been freed with it: none of its
         // statements may be touched any more.
@@ -104,6 +110,9 @@ RunResult RunJob(EngineSession& session, TimeStatement* runContext, Job& job) {
     // Runs nest: the job that ends is the one most recently pushed.
     OB_ASSERT(!session.runningJobs.empty() && session.runningJobs.front() == &job);
     session.runningJobs.erase(session.runningJobs.begin());
+    if (outermost) {
+        session.watchdog.EndRun();
+    }
     return result;
 }
 

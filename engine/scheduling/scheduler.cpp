@@ -120,6 +120,7 @@ StepResult ProcessOneJob(EngineSession& session, Job* job) {
 
 void Tick(EngineSession& session) {
     ReportHistoryProblems(session);
+    session.watchdog.SetLimit(WatchdogSetting());
     const std::uint32_t flags = session.flags.load();
     if ((flags & SF_ENABLED) != 0 && (flags & SF_TICK_BUSY) == 0 &&
         session.stepState.load() != StepState::Paused) {

@@ -1,5 +1,6 @@
 #include "engine/services/service_call.h"
 
+#include "common/password_mask.h"
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/session/engine_session.h"
 #include "platform/text/ascii_case.h"
@@ -11,7 +12,7 @@ namespace ob::engine {
 
 std::string ServiceResultMessage(std::int32_t result, std::string_view statement,
                                  std::string_view subCommand) {
-    const std::string text(statement);
+    const std::string text = common::MaskPasswords(statement);
     const std::string sub(subCommand);
     switch (result) {
     case OB_SVC_BAD_FORMAT:

@@ -9,6 +9,7 @@
 #include "engine/console/command_server.h"
 #include "engine/jobs/job_queue.h"
 #include "engine/scheduling/preview_mailbox.h"
+#include "engine/scheduling/run_watchdog.h"
 #include "engine/services/shared_library.h"
 #include "engine/session/log_ring.h"
 #include "engine/session/step_control.h"
@@ -112,6 +113,9 @@ struct EngineSession {
     /// as long as the session; `history` is read without the lock.
     std::shared_ptr<RunHistory> historyOwner;
     std::atomic<RunHistory*> history{nullptr};
+    /// Tells the host about a run that holds up the engine thread. Declared last, so
+    /// that its thread ends before anything it uses goes.
+    RunWatchdog watchdog{*this};
 };
 
 /// Enters the session lock for a scope, counting the nesting.

@@ -1,6 +1,7 @@
 // The session exports other than creation and destruction. Each looks the handle
 // up first, so a null or stale handle gives OB_INVALID with no side effect.
 
+#include "common/password_mask.h"
 #include "engine/loading/job_loader.h"
 #include "engine/scheduling/scheduler.h"
 #include "engine/session/engine_messages.h"
@@ -194,7 +195,8 @@ OB_EXPORT uint32_t OB_LogOutput(OB_SESSION handle, const char* text) {
     }
     return WithSession(handle, [&](EngineSession& s) -> uint32_t {
         SessionLock lock(s);
-        s.log.Append(text);
+        // Masked before the ring cuts the line, so that no part of a password stays.
+        s.log.Append(ob::common::MaskPasswords(text));
         return OB_OK;
     });
 }

@@ -1,5 +1,6 @@
 #include "engine/session/output.h"
 
+#include "common/password_mask.h"
 #include "engine/history/run_history.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
@@ -22,7 +23,7 @@ std::uint32_t OutputLevel() {
 }
 
 void PrintText(EngineSession& session, std::string_view text, bool endOfLine) {
-    PostTextEvent(session, OB_EV_TEXT, text);
+    PostTextEvent(session, OB_EV_TEXT, common::MaskPasswords(text));
     if (endOfLine) {
         PostEvent(session, OB_EV_EOL, 0);
         NoteOutputLine(session);

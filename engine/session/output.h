@@ -14,7 +14,8 @@ struct EngineSession;
 /// JR.OUTPUT_LEVEL read as hexadecimal; 0 when absent or not a number.
 std::uint32_t OutputLevel();
 
-/// Posts 2005 with a copy of the text and, with `endOfLine`, 2006.
+/// Posts 2005 with a copy of the text and, with `endOfLine`, 2006. The value of a
+/// "-password" word in the text is masked (common/password_mask.h).
 void PrintText(EngineSession& session, std::string_view text, bool endOfLine = true);
 
 /// PrintText("[" + text + "]") when the level has `bit`.

@@ -74,6 +74,9 @@ enum {
     /* data: owned text, why the console serves no one (its port is not a number
      * or cannot be bound); the session itself runs on. */
     OB_EV_CONSOLE_FAILED = 2017,
+    /* data: owned text: a run has blocked the engine longer than JR.WATCHDOG_SECONDS,
+     * or no longer does. */
+    OB_EV_WATCHDOG = 2018,
 };
 
 /* Sub-codes carried by OB_EV_NOTIFY. */

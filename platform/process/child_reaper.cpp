@@ -2,47 +2,36 @@
 
 #include "platform/lifetime/immortal.h"
 
-#include <array>
 #include <cerrno>
-#include <cstdint>
-#include <map>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <mutex>
-#include <sys/epoll.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace ob::process {
 namespace {
 
-struct Child {
-    pid_t pid = 0;
-    int pidfd = -1; ///< -1: polled
-    std::function<void()> onExit;
-};
+/// How often the reaper looks for ended children while it has any.
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+
+enum class Look { NoneEnded, Ours, Foreign };
 
 class Reaper {
 public:
     void Add(pid_t pid, std::function<void()> onExit) {
-        const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)); // close-on-exec
         std::lock_guard lock(mutex_);
-        Start();
-        // Keyed by a serial number, not the pid: once collected, a pid may come back
-        // for a new child before the old entry is gone.
-        const std::uint64_t id = ++serial_;
-        Child& child = children_[id];
-        child = Child{pid, pidfd, std::move(onExit)};
-        if (pidfd >= 0) {
-            epoll_event event{};
-            event.events = EPOLLIN;
-            event.data.u64 = id;
-            if (epoll_ < 0 || ::epoll_ctl(epoll_, EPOLL_CTL_ADD, pidfd, &event) != 0) {
-                ::close(pidfd);
-                child.pidfd = -1;
-            }
+        if (!started_) {
+            started_ = true;
+            std::thread([this] { Loop(); }).detach();
         }
+        // A pid is not reused before its child has been collected, so it is a key of
+        // its own as long as the entry lives.
+        children_[pid] = std::move(onExit);
+        wake_.notify_one();
     }
 
     std::size_t Pending() {
@@ -51,46 +40,87 @@ public:
     }
 
 private:
-    void Start() {
-        if (started_) {
-            return;
+    void Loop() {
+        for (;;) {
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [this] { return !children_.empty(); });
+            }
+            CollectEnded();
+            std::this_thread::sleep_for(kPollInterval);
         }
-        started_ = true;
-        epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-        std::thread([this] { Loop(); }).detach();
     }
 
-    // Collects child `id` when it has ended; true when it is gone.
-    bool Collect(std::uint64_t id) {
-        pid_t pid = 0;
+    // Peeks (without collecting) at an ended child of this process, whoever started it.
+    Look PeekEnded(pid_t& pid) {
+        siginfo_t info{};
+        int r;
+        do {
+            r = ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT);
+        } while (r < 0 && errno == EINTR);
+        if (r == 0 && info.si_pid == 0) {
+            return Look::NoneEnded;
+        }
+        if (r != 0) {
+            // No children at all (SIGCHLD ignored collects them unseen): what is
+            // still listed here is checked one by one.
+            return Look::Foreign;
+        }
+        pid = info.si_pid;
+        std::lock_guard lock(mutex_);
+        return children_.contains(pid) ? Look::Ours : Look::Foreign;
+    }
+
+    void CollectEnded() {
+        for (;;) {
+            pid_t pid = 0;
+            switch (PeekEnded(pid)) {
+            case Look::NoneEnded:
+                return;
+            case Look::Ours:
+                Collect(pid);
+                continue;
+            case Look::Foreign:
+                // Another part of the process will collect that child; until then it
+                // hides the ones behind it, so each of ours is asked on its own.
+                CollectEach();
+                return;
+            }
+        }
+    }
+
+    void CollectEach() {
+        std::vector<pid_t> pids;
         {
             std::lock_guard lock(mutex_);
-            auto it = children_.find(id);
-            if (it == children_.end()) {
-                return true;
+            pids.reserve(children_.size());
+            for (const auto& entry : children_) {
+                pids.push_back(entry.first);
             }
-            pid = it->second.pid;
         }
+        for (const pid_t pid : pids) {
+            Collect(pid);
+        }
+    }
+
+    // Collects `pid` when it has ended (or is gone) and runs its action.
+    void Collect(pid_t pid) {
         int status = 0;
         pid_t r;
         do {
             r = ::waitpid(pid, &status, WNOHANG);
         } while (r < 0 && errno == EINTR);
         if (r == 0) {
-            return false;
+            return; // still running
         }
         std::function<void()> onExit;
         {
             std::lock_guard lock(mutex_);
-            auto it = children_.find(id);
+            auto it = children_.find(pid);
             if (it == children_.end()) {
-                return true;
+                return;
             }
-            if (it->second.pidfd >= 0) {
-                ::epoll_ctl(epoll_, EPOLL_CTL_DEL, it->second.pidfd, nullptr);
-                ::close(it->second.pidfd);
-            }
-            onExit = std::move(it->second.onExit);
+            onExit = std::move(it->second);
             children_.erase(it);
         }
         if (onExit) {
@@ -100,41 +130,11 @@ private:
                 // an action that fails leaves nothing to undo here
             }
         }
-        return true;
-    }
-
-    void Loop() {
-        std::array<epoll_event, 64> events{};
-        for (;;) {
-            int count = -1;
-            if (epoll_ >= 0) {
-                count = ::epoll_wait(epoll_, events.data(), static_cast<int>(events.size()), 100);
-            } else {
-                ::usleep(100 * 1000);
-            }
-            for (int i = 0; i < count; ++i) {
-                Collect(events[static_cast<std::size_t>(i)].data.u64);
-            }
-            // Children without a pidfd, checked on every round.
-            std::vector<std::uint64_t> polled;
-            {
-                std::lock_guard lock(mutex_);
-                for (const auto& [id, child] : children_) {
-                    if (child.pidfd < 0) {
-                        polled.push_back(id);
-                    }
-                }
-            }
-            for (const std::uint64_t id : polled) {
-                Collect(id);
-            }
-        }
     }
 
     std::mutex mutex_;
-    std::map<std::uint64_t, Child> children_;
-    std::uint64_t serial_ = 0;
-    int epoll_ = -1;
+    std::condition_variable wake_;
+    std::unordered_map<pid_t, std::function<void()>> children_;
     bool started_ = false;
 };
 

@@ -1,14 +1,20 @@
 // Reaping children that nobody waits for. Any thread.
 //
-// An asynchronous launch hands its child here: one background thread (started on
-// first use, alive for the rest of the process) waits on each child's pidfd with
-// epoll and collects it with waitpid on its own pid as soon as it ends, so no
-// zombie stays behind and no one ever calls waitpid(-1), which would steal the
-// children that other parts of the process wait for. The pidfd is closed when the
-// child is collected. Where pidfds are unavailable the thread polls such children
-// with WNOHANG every 100 ms instead. An optional action runs on the reaper thread
-// once the child has been collected (the account launch closes its PAM session
-// there); it must not block for long.
+// An asynchronous launch hands its child here. One background thread (started on
+// first use, alive for the rest of the process) collects them all without holding
+// a descriptor per child: while it has children, it looks every 50 ms with
+// waitid(P_ALL, WNOHANG | WNOWAIT) for an ended child of the process, which peeks
+// without collecting, and collects one of its own with waitpid on that pid. It
+// never collects a child it was not given, so the children that other parts of the
+// process wait for stay theirs. An ended child of someone else hides the ones
+// behind it until its owner collects it; meanwhile each of the reaper's children is
+// asked on its own (waitpid with WNOHANG). A SIGCHLD handler or a signalfd would
+// take the process's signal disposition and mask, which belong to the host program,
+// and a pidfd per child would let a thousand running children exhaust the
+// descriptor limit. With no children the thread sleeps until one is handed over.
+//
+// An optional action runs on the reaper thread once the child has been collected
+// (the account launch closes its PAM session there); it must not block for long.
 #pragma once
 
 #include "platform/export.h"

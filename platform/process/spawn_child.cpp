@@ -1,13 +1,14 @@
 #include "platform/process/spawn_child.h"
 
-#include "platform/lifetime/unique_fd.h"
-
 #include "platform/error/win_error.h"
+#include "platform/lifetime/unique_fd.h"
+#include "platform/process/descriptor_limit.h"
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,7 +98,7 @@ std::uint32_t SpawnPlain(const SpawnRequest& request, pid_t& pid) {
 // The forked child: async-signal-safe calls only (raw system calls for the
 // identity, which touch only this, the one thread of the child).
 [[noreturn]] void RunChild(const SpawnRequest& request, int devNull, int report, char** argv,
-                           char** envp) {
+                           char** envp, const rlimit* descriptors) {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     for (int sig = 1; sig < NSIG; ++sig) {
@@ -117,6 +118,10 @@ std::uint32_t SpawnPlain(const SpawnRequest& request, pid_t& pid) {
         }
     }
     if (err == 0 && (::dup2(devNull, 0) < 0 || ::dup2(devNull, 1) < 0 || ::dup2(devNull, 2) < 0)) {
+        err = errno;
+    }
+    if (err == 0 && descriptors != nullptr &&
+        ::syscall(SYS_prlimit64, 0, RLIMIT_NOFILE, descriptors, nullptr) != 0) {
         err = errno;
     }
     if (err == 0) {
@@ -150,6 +155,16 @@ std::uint32_t SpawnForked(const SpawnRequest& request, pid_t& pid) {
     ob::UniqueFd readEnd(fds[0]);
     ob::UniqueFd writeEnd(fds[1]);
 
+    // A process that raised its own descriptor limit gives the child the one it
+    // started with (the hard limit stays).
+    rlimit descriptors{};
+    const rlimit* childLimit = nullptr;
+    if (const rlim_t soft = ChildDescriptorLimit();
+        soft != 0 && ::getrlimit(RLIMIT_NOFILE, &descriptors) == 0) {
+        descriptors.rlim_cur = soft < descriptors.rlim_max ? soft : descriptors.rlim_max;
+        childLimit = &descriptors;
+    }
+
     // No handler of ours may run in the child before it resets them.
     sigset_t all;
     sigset_t previous;
@@ -157,7 +172,7 @@ std::uint32_t SpawnForked(const SpawnRequest& request, pid_t& pid) {
     ::pthread_sigmask(SIG_SETMASK, &all, &previous);
     const pid_t child = ::fork();
     if (child == 0) {
-        RunChild(request, devNull.Get(), writeEnd.Get(), argv.data(), envp.data());
+        RunChild(request, devNull.Get(), writeEnd.Get(), argv.data(), envp.data(), childLimit);
     }
     const int forkError = errno;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -198,7 +213,10 @@ std::uint32_t SpawnChild(const SpawnRequest& request, pid_t& pid) {
     if (request.arguments.empty()) {
         return error::FromErrno(EINVAL);
     }
-    return request.identity == nullptr ? SpawnPlain(request, pid) : SpawnForked(request, pid);
+    // posix_spawn cannot set a resource limit in the child: a child that must get
+    // the descriptor limit back is forked like one with an identity.
+    const bool plain = request.identity == nullptr && ChildDescriptorLimit() == 0;
+    return plain ? SpawnPlain(request, pid) : SpawnForked(request, pid);
 }
 
 } // namespace ob::process

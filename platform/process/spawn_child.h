@@ -7,7 +7,9 @@
 // process. `detach` starts a new session (setsid), so the child has no
 // controlling terminal and does not receive the terminal's signals. With an
 // identity, the child sets its supplementary groups, gid and uid (in that order)
-// before exec (forked; this needs the privilege to change identity). Without one,
+// before exec (forked; this needs the privilege to change identity). After
+// RaiseDescriptorLimit (descriptor_limit.h) the child gets the soft descriptor
+// limit back that the process started with (forked as well). Otherwise
 // posix_spawn starts it.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include "platform/registry/store_location.h"
 
 #include <array>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <utility>
@@ -343,6 +344,15 @@ bool RootWritable(Root root) {
         return detail::DatabaseFileWritable(detail::DatabaseFile(StoreOf(root)));
     } catch (...) {
         return false;
+    }
+}
+
+std::string StoreDirectory(Root root) {
+    try {
+        const std::string file = detail::DatabaseFile(StoreOf(root));
+        return file.empty() ? std::string() : std::filesystem::path(file).parent_path().string();
+    } catch (...) {
+        return {};
     }
 }
 

@@ -12,7 +12,9 @@
 // store counts as not writable when its database cannot be opened for writing or
 // when OBRENTA_MACHINE_READONLY=1 is set. A database that cannot be opened or is
 // corrupt reads as absent (ERROR_FILE_NOT_FOUND), and the reason is kept for
-// LastStoreProblem().
+// LastStoreProblem(). When the reason is a shortage of descriptors or memory, the
+// calling thread's last error (ob::error::GetLastError) is set to
+// ERROR_TOO_MANY_OPEN_FILES (4) or ERROR_NOT_ENOUGH_MEMORY (8).
 //
 // Any thread; each root's connection is serialised internally. Callers may hold the
 // environment lock (ob::env::Lock) while they use the store.
@@ -113,6 +115,10 @@ private:
 /// True when the root's database can be opened for writing (and, for the machine
 /// root, OBRENTA_MACHINE_READONLY is not "1").
 OB_PLATFORM_API bool RootWritable(Root root);
+
+/// The folder that holds the root's database ($OBRENTA_MACHINE_DIR or
+/// $OBRENTA_USER_DIR, or their defaults); empty when the user store has no place.
+OB_PLATFORM_API std::string StoreDirectory(Root root);
 
 /// Text of the last problem met while opening or reading a root's database
 /// (corrupt, unreadable), empty when none; for the host program to report.

@@ -1,5 +1,7 @@
 #include "platform/registry/store_database.h"
 
+#include "platform/error/win_error.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,6 +34,18 @@ bool IsBusy(const SqliteError& error) {
 
 bool IsCorrupt(const SqliteError& error) {
     return error.Corrupt();
+}
+
+// A store that could not be opened or read for lack of descriptors or memory is not
+// damaged: the thread's last error says so (ERROR_TOO_MANY_OPEN_FILES,
+// ERROR_NOT_ENOUGH_MEMORY), so that the caller can fail only what needed the store.
+void NoteShortage(const SqliteError& error) {
+    if (error.Primary() == SQLITE_NOMEM) {
+        error::SetLastError(error::ERROR_NOT_ENOUGH_MEMORY);
+    } else if (error.systemErrno == EMFILE || error.systemErrno == ENFILE ||
+               error.systemErrno == ENOMEM) {
+        error::SetLastError(error::FromErrno(error.systemErrno));
+    }
 }
 
 // A short random pause between retries, so that competing processes spread out.
@@ -158,18 +172,18 @@ SqliteConnection* StoreDatabase::ConnectForRead(const std::string& path) {
         if (errno == ENOENT || errno == ENOTDIR) {
             return nullptr; // no database yet: an empty store
         }
-        throw SqliteError{SQLITE_CANTOPEN, std::strerror(errno)};
+        throw SqliteError{SQLITE_CANTOPEN, std::strerror(errno), errno};
     }
     // Open for writing when the file allows it, so that a reader can roll back
     // the journal a killed writer left behind; otherwise read-only.
     const bool writable = DatabaseFileWritable(path);
-    std::string error;
+    SqliteError error;
     const int rc =
         connection_.Open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY, error);
     pid_ = ::getpid();
     if (rc != SQLITE_OK) {
         Disconnect();
-        throw SqliteError{rc, error};
+        throw error;
     }
     mode_ = writable && !connection_.ReadOnly() ? Mode::ReadWrite : Mode::ReadOnly;
     path_ = path;
@@ -200,12 +214,12 @@ long StoreDatabase::ConnectForWrite(const std::string& path) {
             return ERROR_REGISTRY_IO_FAILED;
         }
     }
-    std::string error;
+    SqliteError error;
     const int rc = connection_.Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
     pid_ = ::getpid();
     if (rc != SQLITE_OK) {
         Disconnect();
-        throw SqliteError{rc, error};
+        throw error;
     }
     if (connection_.ReadOnly()) {
         Disconnect();
@@ -219,6 +233,7 @@ long StoreDatabase::ConnectForWrite(const std::string& path) {
 }
 
 long StoreDatabase::WriteFailure(const std::string& path, const SqliteError& error) {
+    NoteShortage(error);
     switch (error.Primary()) {
     case SQLITE_READONLY:
     case SQLITE_PERM:
@@ -284,6 +299,7 @@ long StoreDatabase::Read(const Body& body) {
                 PauseBeforeRetry();
                 continue;
             }
+            NoteShortage(error);
             if (IsCorrupt(error)) {
                 RecordProblem("The settings database " + Quoted(path) + " is corrupt (" +
                               error.message + "); it is read as empty.");

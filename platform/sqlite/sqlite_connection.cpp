@@ -5,14 +5,24 @@
 namespace ob::sqlite {
 namespace {
 
-[[noreturn]] void Throw(sqlite3* db, int code) {
+SqliteError Describe(sqlite3* db, int code) {
     SqliteError error;
     error.code = db != nullptr ? sqlite3_extended_errcode(db) : code;
     if ((error.code & 0xff) != (code & 0xff)) {
         error.code = code;
     }
     error.message = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-    throw error;
+    // SQLite keeps the errno of its last failed system call; it belongs to this
+    // failure only when the failure was one of opening or reading a file.
+    const int primary = error.code & 0xff;
+    if (db != nullptr && (primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR)) {
+        error.systemErrno = sqlite3_system_errno(db);
+    }
+    return error;
+}
+
+[[noreturn]] void Throw(sqlite3* db, int code) {
+    throw Describe(db, code);
 }
 
 } // namespace
@@ -88,12 +98,12 @@ SqliteConnection::~SqliteConnection() {
     Close();
 }
 
-int SqliteConnection::Open(const std::string& path, int flags, std::string& error) {
+int SqliteConnection::Open(const std::string& path, int flags, SqliteError& error) {
     Close();
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_EXRESCODE, nullptr);
     if (rc != SQLITE_OK) {
-        error = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        error = Describe(db, rc);
         sqlite3_close_v2(db);
         return rc;
     }

@@ -20,6 +20,9 @@ namespace ob::sqlite {
 struct OB_PLATFORM_API SqliteError {
     int code = SQLITE_ERROR;
     std::string message;
+    /// The errno of the system call that failed when the file could not be opened
+    /// or read (SQLITE_CANTOPEN, SQLITE_IOERR_*), else 0.
+    int systemErrno = 0;
     /// The primary result code (SQLITE_BUSY for SQLITE_BUSY_RECOVERY, ...).
     int Primary() const { return code & 0xff; }
     /// The file is damaged, or not a database at all.
@@ -71,8 +74,8 @@ public:
     SqliteConnection& operator=(const SqliteConnection&) = delete;
 
     /// Opens `path` with sqlite3_open_v2 flags; returns the (extended) result code
-    /// and, on failure, the reason in `error`.
-    int Open(const std::string& path, int flags, std::string& error);
+    /// and, on failure, describes it in `error`.
+    int Open(const std::string& path, int flags, SqliteError& error);
     /// Finalises the statements and closes the connection.
     void Close();
     /// Forgets the connection without touching it: for a child process after

@@ -10,17 +10,6 @@
 #include <string>
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OB_CONSOLE_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OB_CONSOLE_TEST_ASAN 1
-#endif
-#endif
-#ifndef OB_CONSOLE_TEST_ASAN
-#define OB_CONSOLE_TEST_ASAN 0
-#endif
-
 namespace ob::test {
 namespace {
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -64,13 +66,17 @@ TEST(ConsoleInput, BytesBecomeLinesAndReplies) {
          {},
          "",
          "b"},
-        {"commands 241..249 take one byte",
-         iac + "\xf4"
-               "xy",
+        {"commands 241..249 end with their byte",
+         iac + "\xf1x" + iac + "\xf6y" + iac + "\xf9z",
          {},
          "",
-         "y"},
-        {"a doubled IAC takes the next byte too", iac + iac + "qr", {}, "", "r"},
+         "xyz"},
+        {"a doubled IAC is the data byte 255", iac + iac + "qr", {}, "", "\xffqr"},
+        {"a doubled IAC inside a sub-negotiation is its data",
+         iac + "\xfa\x18\x01" + iac + iac + "x" + iac + "\xf0" + "ok\r",
+         {"ok"},
+         "",
+         ""},
         {"sub-negotiation data is ignored up to IAC SE",
          iac +
              "\xfa\x18\x01"
@@ -148,21 +154,55 @@ TEST(ConsoleInput, EndlessInputStaysBounded) {
     EXPECT_GT(lines, 150u);
 }
 
-TEST(ConsoleOutputQueue, FrontAndBackKeepByteCountAndCap) {
+// Random pushes at both ends and partial sends, against a plain string holding
+// what the client should receive.
+TEST(ConsoleOutputQueue, KeepsBytesInOrderAcrossChunks) {
+    std::mt19937 random(13);
+    OutputQueue queue;
+    std::string expected;
+    std::string received;
+    for (int step = 0; step < 3000; ++step) {
+        const std::size_t length = random() % 3 == 0 ? random() % 40000 : random() % 40;
+        const std::string text(length, static_cast<char>('a' + step % 26));
+        switch (random() % 4) {
+        case 0:
+            queue.PushFront(text);
+            expected.insert(received.size(), text);
+            break;
+        case 1:
+        case 2:
+            queue.PushBack(text);
+            expected += text;
+            break;
+        default: {
+            const std::size_t sent = std::min<std::size_t>(queue.Front().size(), random() % 20000);
+            received += queue.Front().substr(0, sent);
+            queue.Consume(sent);
+        }
+        }
+        ASSERT_EQ(queue.Bytes(), expected.size() - received.size());
+    }
+    while (!queue.Empty()) {
+        received += queue.Front();
+        queue.Consume(queue.Front().size());
+    }
+    EXPECT_EQ(received, expected);
+    EXPECT_EQ(queue.Memory(), 0u);
+}
+
+// Many short answer lines cost about their text, and the connection's cap counts
+// that memory, not only the text.
+TEST(ConsoleOutputQueue, MemoryFollowsTextAndCapsTheConnection) {
     ConsoleConnection c;
-    c.QueueBack("one");
-    c.QueueFront("zero");
-    c.QueueBack("");
-    EXPECT_EQ(c.queuedBytes, 7u);
-    EXPECT_EQ(c.PopFront(), "zero");
-    c.Unsend("ro");
-    EXPECT_EQ(c.PopFront(), "ro");
-    EXPECT_EQ(c.queuedBytes, 3u);
-    EXPECT_FALSE(c.overfull);
-    c.QueueBack(std::string(ConsoleConnection::kMaxQueuedBytes, 'q'));
-    EXPECT_TRUE(c.overfull);
+    const std::string line = "Reason: List command usage summary info.\r\n";
+    while (!c.overfull) {
+        c.QueueBack(line);
+    }
+    EXPECT_GT(c.output.Memory(), ConsoleConnection::kMaxQueuedBytes);
+    EXPECT_LT(c.output.Memory(), ConsoleConnection::kMaxQueuedBytes + 2 * OutputQueue::kChunkSize);
+    EXPECT_GT(c.output.Bytes(), ConsoleConnection::kMaxQueuedBytes * 99 / 100);
     c.Reset();
-    EXPECT_EQ(c.queuedBytes, 0u);
+    EXPECT_EQ(c.output.Memory(), 0u);
     EXPECT_FALSE(c.overfull);
     EXPECT_EQ(c.loginState, kExpectUser);
 }

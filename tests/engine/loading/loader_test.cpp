@@ -4,6 +4,7 @@
 #include "engine/loading/job_loader.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
+#include "platform/fs/program_path.h"
 #include "platform/msg/message_queue.h"
 #include "platform/msg/window.h"
 #include "support/host_events.h"
@@ -13,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace ob::engine {
 namespace {
@@ -195,7 +197,84 @@ TEST_F(LoaderTest, CoreDumpLoadsBackAndAppendsOneHeaderPerDump) {
     EXPECT_EQ(reloaded.jobs.At(0)->Name(), "backup");
     EXPECT_EQ(reloaded.jobs.At(0)->Statements().size(), session_.jobs.At(0)->Statements().size());
     EXPECT_EQ(reloaded.jobs.At(1)->Name(), "helper");
-    EXPECT_EQ(WriteCoreDump(session_, (dir_ / "no/such/dir/x.core")), 0);
+    // A missing folder is made; one that cannot be made fails the dump.
+    EXPECT_EQ(WriteCoreDump(session_, (dir_ / "new/dir/x.core")), 1);
+    EXPECT_EQ(WriteCoreDump(session_, (Write("plain", "") + "/dir/x.core")), 0);
+}
+
+TEST_F(LoaderTest, CoreDumpGoesToTheStoreFolderReadableByItsOwnerOnly) {
+    const std::string program = std::filesystem::path(fs::ProgramPath()).filename().string();
+    EXPECT_EQ(CoreDumpPath(), dir_ / ("machine/" + program + ".core"));
+    test::UseScratchStores(dir_, true);
+    const std::string core = CoreDumpPath();
+    EXPECT_EQ(core, dir_ / ("user/" + program + ".core")) << "the machine store is read-only";
+
+    std::ofstream(core) << "# an older dump\n";
+    ::chmod(core.c_str(), 0644);
+    ASSERT_TRUE(LoadJobScript(session_,
+                              Write("pw.jr", "{\n-name pw\n-action -spawn -user u "
+                                             "-password s3cret prog\n}\n")
+                                  .c_str(),
+                              0));
+    ASSERT_EQ(WriteCoreDump(session_, core), 1);
+    struct stat info {};
+    ASSERT_EQ(::stat(core.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    std::ifstream in(core);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.rfind("# an older dump\n", 0), 0u) << "dumps are appended";
+    EXPECT_NE(text.find("-password s3cret prog"), std::string::npos)
+        << "the dump keeps statements as written, to be loaded again";
+}
+
+TEST_F(LoaderTest, FullCoreFileIsKeptAsThePreviousOneAndADumpStopsAtTheLimit) {
+    const std::string core = dir_ / "limited.core";
+    // A file that the next dump would take past the limit becomes the previous one.
+    { std::ofstream(core) << std::string(kMaxCoreFileBytes - 100, '#'); }
+    ASSERT_TRUE(
+        LoadJobScript(session_, Write("one.jr", "{\n-name one\n-action -print x\n}\n").c_str(), 0));
+    ASSERT_EQ(WriteCoreDump(session_, core), 1);
+    EXPECT_EQ(std::filesystem::file_size(core + ".1"), kMaxCoreFileBytes - 100);
+    EXPECT_LT(std::filesystem::file_size(core), 1000u);
+    ASSERT_EQ(WriteCoreDump(session_, core), 1);
+    EXPECT_EQ(std::filesystem::file_size(core + ".1"), kMaxCoreFileBytes - 100)
+        << "a file with room takes the next dump";
+
+    // A queue whose dump is larger than the limit is cut, with a note.
+    std::string jobs;
+    const std::string print = "-action -print " + std::string(1500, 'x') + "\n";
+    for (int i = 0; i < 1200; ++i) {
+        jobs += "{\n-name big" + std::to_string(i) + "\n" + print + print + print + print + print +
+                print + print + print + print + print + "}\n";
+    }
+    ASSERT_TRUE(LoadJobScript(session_, Write("big.jr", jobs).c_str(), 0));
+    std::filesystem::remove(core);
+    ASSERT_EQ(WriteCoreDump(session_, core), 1);
+    const auto size = std::filesystem::file_size(core);
+    EXPECT_LE(size, kMaxCoreFileBytes);
+    EXPECT_GT(size, kMaxCoreFileBytes - 64 * 1024);
+    std::ifstream in(core);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("more job(s) not written."), std::string::npos);
+}
+
+TEST_F(LoaderTest, VariablesNamedLikeDateTokensAreReportedAtLevelOne) {
+    const std::string path = Write("tokens.jr", "{\n-name loop\n-action -set I=0\n"
+                                                "-action -set COUNT=0\n}\n");
+    for (const char* level : {"0", "1"}) {
+        SCOPED_TRACE(level);
+        env::Set("JR.OUTPUT_LEVEL", level);
+        lines_.clear();
+        ASSERT_TRUE(LoadJobScript(session_, path.c_str(), 0));
+        Drain();
+        const bool shown = std::string(level) == "1";
+        EXPECT_EQ(lines_.size(), shown ? 3u : 2u);
+        if (shown) {
+            EXPECT_EQ(lines_[1].rfind("[Warning: " + path + " line 3 sets the variable \"I\"", 0),
+                      0u)
+                << lines_[1];
+        }
+    }
 }
 
 } // namespace

@@ -185,8 +185,14 @@ TEST(SessionExports, LogRingKeepsTheLast5000LinesOfAtMost80Characters) {
     const std::string longLine(100, 'x');
     ASSERT_EQ(OB_LogOutput(s, longLine.c_str()), kOk);
     EXPECT_EQ(host.Record().log.At(0), std::string(80, 'x'));
+    // A password is masked before the line is cut, so no part of it stays.
+    const std::string secret = std::string(70, '.') + " -password s3cret";
+    ASSERT_EQ(OB_LogOutput(s, secret.c_str()), kOk);
+    EXPECT_EQ(host.Record().log.At(1), std::string(70, '.') + " -password");
+    ASSERT_EQ(OB_LogOutput(s, "-spawn -user u -password s3cret prog"), kOk);
+    EXPECT_EQ(host.Record().log.At(2), "-spawn -user u -password ******** prog");
     for (int i = 1; i <= 5000; ++i) {
-        OB_LogOutput(s, ("line " + std::to_string(i)).c_str());
+        OB_LogOutput(s, ("line " + std::to_string(i)).c_str()); // the first 3 drop out
     }
     ASSERT_EQ(host.Record().log.Size(), 5000u);
     EXPECT_EQ(host.Record().log.At(0), "line 1") << "the 5001st line dropped the first";

@@ -2,6 +2,7 @@
 
 #include "obrenta_program.h"
 #include "support/scratch.h"
+#include "support/soft_descriptor_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,11 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -225,6 +229,124 @@ TEST(HostProgram, CorruptSettingsDatabaseIsReportedNotFatal) {
         obrenta.Run({"run", "--seconds", "1"}, nullptr, {"OBRENTA_MACHINE_READONLY=1"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("settings store"), std::string::npos) << run.err;
+}
+
+// The program raises its own soft descriptor limit to the hard limit; the programs
+// its jobs launch get the soft limit it was started with.
+TEST(HostProgram, RaisesItsDescriptorLimitButNotItsChildrens) {
+    rlimit limits{};
+    ::getrlimit(RLIMIT_NOFILE, &limits);
+    if (limits.rlim_max <= 200) {
+        GTEST_SKIP() << "the hard descriptor limit is " << limits.rlim_max << "; nothing to raise";
+    }
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string child = dir / "child.txt";
+    const std::string parent = dir / "parent.txt";
+    const std::string script = dir / "limits.jr";
+    std::ofstream(script) << "{\n-start\n-stop\n-action -spawn -wait sh -c \"ulimit -Sn > " << child
+                          << "; cat /proc/$PPID/limits > " << parent << "\"\n-action -quit\n}\n";
+    Outcome run;
+    {
+        const SoftDescriptorLimit lowered(200);
+        ASSERT_TRUE(lowered.Ok());
+        run = obrenta.Run({"run", "--seconds", "30", script});
+    }
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ifstream childLimit(child);
+    std::string soft;
+    childLimit >> soft;
+    EXPECT_EQ(soft, "200");
+    std::ifstream parentLimits(parent);
+    std::string line;
+    std::string openFiles;
+    while (std::getline(parentLimits, line)) {
+        if (line.rfind("Max open files", 0) == 0) {
+            openFiles = line;
+        }
+    }
+    const std::string hard = std::to_string(limits.rlim_max);
+    std::istringstream fields(openFiles.substr(std::string("Max open files").size()));
+    std::string parentSoft, parentHard;
+    fields >> parentSoft >> parentHard;
+    EXPECT_EQ(parentSoft, hard) << openFiles;
+    EXPECT_EQ(parentHard, hard) << openFiles;
+}
+
+// A failed launch as another account prints its statement without the password;
+// the core dump, which keeps it, lies in the machine store's folder, mode 0600.
+TEST(HostProgram, PasswordsStayOutOfTheOutputAndTheCoreDumpIsPrivate) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string script = dir / "secret.jr";
+    std::ofstream(script) << "{\n-start\n-stop\n"
+                             "-action -spawn -user ob-no-such-user -password s3cret /bin/true\n"
+                             "-action -frobnicate -password s3cret\n}\n";
+    const Outcome run =
+        obrenta.Run({"run", "--level", "1", "--exit-when-idle", "--seconds", "30", script});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("-password ******** /bin/true)."), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("[Statement->\"-frobnicate -password ********\"]"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("s3cret"), std::string::npos) << run.out;
+    const std::string core = dir / "machine/obrenta.core";
+    struct stat info {};
+    ASSERT_EQ(::stat(core.c_str(), &info), 0) << core;
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// A run that holds up the engine longer than JR.WATCHDOG_SECONDS is reported on
+// standard error, naming its job and statement, and again when it ends; 0 is off.
+TEST(HostProgram, WatchdogReportsARunThatBlocksTheEngine) {
+    struct Case {
+        const char* seconds;
+        bool reported;
+    };
+    for (const Case c : {Case{"1", true}, Case{"0", false}}) {
+        SCOPED_TRACE(c.seconds);
+        ScratchDir dir;
+        Program obrenta(dir);
+        obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+        const std::string script = dir / "blocking.jr";
+        std::ofstream(script) << "{\n-name sleeper\n-action -sleep 2500\n}\n"
+                                 "{\n-name main\n-start\n-stop\n-action -call sleeper\n}\n";
+        const Outcome run = obrenta.Run({"run", "--exit-when-idle", "--seconds", "20", script},
+                                        nullptr, {std::string("JR.WATCHDOG_SECONDS=") + c.seconds});
+        EXPECT_EQ(run.status, 0) << run.err;
+        const std::size_t blocked =
+            run.err.find("event 2018 Job \"main\" has blocked the engine for ");
+        const std::size_t released =
+            run.err.find("event 2018 Job \"main\" no longer blocks the engine; its run took ");
+        if (!c.reported) {
+            EXPECT_EQ(run.err.find("event 2018"), std::string::npos) << run.err;
+            continue;
+        }
+        ASSERT_NE(blocked, std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(" s at line 5: -call sleeper (now at line 3 of job \"sleeper\": "
+                               "-sleep 2500)\n",
+                               blocked),
+                  std::string::npos)
+            << run.err;
+        EXPECT_GT(released, blocked) << run.err;
+    }
+}
+
+TEST(HostProgram, CheckWarnsOfVariablesNamedLikeDateTokens) {
+    ScratchDir dir;
+    Program obrenta(dir);
+    obrenta.Run({"reg", "add", kPortKey, "cs_port", "0"});
+    const std::string script = dir / "tokens.jr";
+    std::ofstream(script) << "{\n-start\n-action -set Y=abc\n-action -while %Y%<3 loop\n}\n";
+    const Outcome check = obrenta.Run({"check", script});
+    EXPECT_EQ(check.status, 0) << check.err;
+    EXPECT_NE(check.out.find("[Warning: " + script +
+                             " line 3 sets the variable \"Y\", but a reference to it is taken "
+                             "for a date token: %y% gives the year without the century (00 to "
+                             "99), %Y% gives the year with the century (1995).]\n"),
+              std::string::npos)
+        << check.out;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 //   uid N, gid N    the identity, and groups N N ...
 //   cwd PATH        the current directory
 //   env NAME=VALUE  every environment variable
+//   nofile SOFT HARD  the descriptor limit
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <grp.h>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -86,6 +88,10 @@ int main(int argc, char** argv) {
     for (char** entry = environ; *entry != nullptr; ++entry) {
         report += std::string("env ") + *entry + "\n";
     }
+    rlimit descriptors{};
+    ::getrlimit(RLIMIT_NOFILE, &descriptors);
+    report += "nofile " + std::to_string(descriptors.rlim_cur) + " " +
+              std::to_string(descriptors.rlim_max) + "\n";
     // Written to a temporary name first, so a reader never sees half a report.
     const std::string temporary = std::string(argv[1]) + ".part";
     FILE* file = std::fopen(temporary.c_str(), "w");

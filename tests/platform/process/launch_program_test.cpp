@@ -6,8 +6,10 @@
 
 #include "platform/env/environment.h"
 #include "platform/process/child_reaper.h"
+#include "platform/process/descriptor_limit.h"
 #include "probe_report.h"
 #include "support/scratch.h"
+#include "support/soft_descriptor_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -167,8 +171,74 @@ TEST_F(LaunchProgramTest, ThousandAsynchronousChildrenLeaveNoZombiesOrDescriptor
     }
     EXPECT_EQ(PendingChildren(), 0u);
     EXPECT_EQ(test::ZombieChildren(), 0u);
-    // The reaper's own epoll descriptor may have appeared; nothing per child stays.
-    EXPECT_LE(test::OpenDescriptors(), before + 1);
+    EXPECT_LE(test::OpenDescriptors(), before);
+}
+
+// A thousand children still running hold no descriptor here: under a soft limit of
+// 64 every launch succeeds and the process keeps its descriptors for other work.
+TEST_F(LaunchProgramTest, RunningChildrenHoldNoDescriptors) {
+    const test::SoftDescriptorLimit limit(64);
+    ASSERT_TRUE(limit.Ok());
+    const std::size_t before = test::OpenDescriptors();
+    for (int i = 0; i < 1000; ++i) {
+        const LaunchOutcome outcome = Launch(CP_ASYNC, "sleep 4");
+        ASSERT_TRUE(outcome.success) << i << " " << outcome.error;
+    }
+    EXPECT_GT(PendingChildren(), 0u) << "the children should still be running";
+    EXPECT_LE(test::OpenDescriptors(), before);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while ((PendingChildren() != 0 || test::ZombieChildren() != 0) &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(PendingChildren(), 0u);
+    EXPECT_EQ(test::ZombieChildren(), 0u);
+}
+
+// Children the reaper was not given stay for their owner to collect, also when
+// they end first and stand before the reaper's own in the list of ended children.
+TEST_F(LaunchProgramTest, ReaperLeavesOtherChildrenToTheirOwner) {
+    const pid_t foreign = ::fork();
+    if (foreign == 0) {
+        ::_exit(9);
+    }
+    ASSERT_GT(foreign, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // ended, not collected
+    ASSERT_TRUE(Launch(CP_ASYNC, "/bin/true").success);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (PendingChildren() != 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(PendingChildren(), 0u) << "a foreign zombie must not hide the reaper's child";
+    int status = 0;
+    ASSERT_EQ(::waitpid(foreign, &status, WNOHANG), foreign);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 9);
+}
+
+// After the limit is raised, a launched program gets the soft limit back that the
+// process started with; the hard limit stays.
+TEST_F(LaunchProgramTest, LaunchedProgramGetsTheSoftDescriptorLimitBack) {
+    const test::SoftDescriptorLimit limit(256);
+    ASSERT_TRUE(limit.Ok());
+    rlimit hard{};
+    ::getrlimit(RLIMIT_NOFILE, &hard);
+    if (hard.rlim_max <= 256) {
+        GTEST_SKIP() << "the hard descriptor limit is " << hard.rlim_max << "; nothing to raise";
+    }
+    const DescriptorLimits raised = RaiseDescriptorLimit();
+    EXPECT_EQ(raised.after, hard.rlim_max);
+    const rlim_t expected = ChildDescriptorLimit(); // 256 unless an earlier test raised it
+    ASSERT_NE(expected, 0u);
+    const std::string report = Path("limits");
+    for (const std::uint32_t flags : {0u, CP_ASYNC}) {
+        std::filesystem::remove(report);
+        ASSERT_TRUE(Launch(flags, ProbePath() + " " + report).success);
+        const auto probe = ReadProbeReport(report);
+        ASSERT_TRUE(probe);
+        EXPECT_EQ(probe->One("nofile"),
+                  std::to_string(expected) + " " + std::to_string(hard.rlim_max));
+    }
 }
 
 TEST_F(LaunchProgramTest, AsynchronousLaunchDoesNotWait) {

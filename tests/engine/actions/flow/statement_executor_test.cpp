@@ -4,6 +4,7 @@
 #include "engine/actions/statement_executor.h"
 #include "engine/jobs/action_statement.h"
 #include "engine/loading/core_dump.h"
+#include "engine/loading/job_loader.h"
 #include "flow_fixture.h"
 #include "platform/env/environment.h"
 
@@ -249,13 +250,50 @@ TEST_F(StatementExecutor, JobCallingItselfEndsAtTheDepthLimit) {
     const Output out = Take();
     EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "level "), engine::kMaxRunDepth);
     EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "unwound "), 0);
-    EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "Job call depth exceeded: \"self\""),
-              1);
+    EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), engine::RunDepthMessage(*self)), 1);
     EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "[Statement->\"-call self\"]"), 1);
     EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "Abort called."), 1);
     EXPECT_EQ(out.scriptErrors, 1u);
     EXPECT_EQ(self->Env().timesCalled, static_cast<std::uint32_t>(engine::kMaxRunDepth));
     EXPECT_TRUE(session.runningJobs.empty());
+}
+
+// Every way a job runs another on the engine thread's stack shares the one limit:
+// the runaway ends with one fatal report, one abort, and an empty running stack.
+TEST_F(StatementExecutor, EveryPathThatRunsInPlaceStopsAtTheDepthLimit) {
+    const std::string someFile = WriteFile("one.txt", "x");
+    const std::string selfLoading = Scratch().Path() / "self.jr";
+    struct PathCase {
+        const char* path;
+        std::string statements;
+    };
+    const PathCase cases[] = {
+        {"call", "-action -call self\n"},
+        {"return value", "-action -return self\n"},
+        {"error handler", "-action -onerror self\n-action -raise\n"},
+        {"-if body", "-action -if 1 self\n"},
+        {"-while body", "-action -while 1 self\n"},
+        {"-foreach body", "-action -foreach -file " + someFile + " F self\n"},
+        {"-load -wait of its own file", "-start\n-action -load -wait " + selfLoading + "\n"},
+    };
+    for (const PathCase& c : cases) {
+        SCOPED_TRACE(c.path);
+        Reset();
+        const std::string text = "{\n-name self\n" + c.statements + "}\n";
+        WriteFile("self.jr", text);
+        ASSERT_TRUE(engine::LoadJobScript(session, selfLoading.c_str(), 0));
+        Take();
+        Job* self = Find("self");
+        const std::string message = engine::RunDepthMessage(*self);
+        static_cast<void>(Run("self"));
+        const Output out = Take();
+        EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), message), 1);
+        EXPECT_EQ(std::count(out.lines.begin(), out.lines.end(), "Abort called."), 1);
+        EXPECT_EQ(out.scriptErrors, 1u);
+        EXPECT_NE(session.flags.load() & static_cast<std::uint32_t>(SF_CLEAR_QUEUE), 0u)
+            << "the fatal failure aborts";
+        EXPECT_TRUE(session.runningJobs.empty());
+    }
 }
 
 TEST_F(StatementExecutor, DepthLimitHonoursAControlWordInRuntime) {

@@ -2,6 +2,7 @@
 // (needs root; skipped otherwise) and the failure reports of a refused log-on.
 #include "spawn_fixture.h"
 
+#include "common/password_mask.h"
 #include "common/system_error_text.h"
 #include "engine/actions/action_context.h"
 #include "support/../platform/process/probe_report.h"
@@ -78,16 +79,19 @@ TEST_F(SpawnAccountTest, RefusedLogOnsAreReportedAndTheJobGoesOn) {
         const std::string statement = "-spawn " + c.options + " /bin/true";
         const SpawnResult r = Dispatch(statement);
         EXPECT_EQ(r.outcome, engine::Outcome::Done);
-        EXPECT_EQ(r.lines, (Lines{"Failure during spawn of: /bin/true (" + statement + ").",
+        // The statement is quoted with its password masked.
+        EXPECT_EQ(r.lines, (Lines{"Failure during spawn of: /bin/true (" +
+                                      common::MaskPasswords(statement) + ").",
                                   "--" + common::SystemErrorText(c.error)}));
         EXPECT_EQ(r.launchFailures, 1u);
     }
     ASSERT_EQ(TemporaryAccount::Shell("chage -E 0 " + account_.Name()), 0);
     const std::string statement = "-spawn -wait " + Credentials() + " /bin/true";
     const SpawnResult r = Dispatch(statement);
-    EXPECT_EQ(r.lines,
-              (Lines{"Failure during spawn of: /bin/true (" + statement + ").",
-                     "--" + common::SystemErrorText(1793), "Return code(-1) for /bin/true."}));
+    EXPECT_EQ(
+        r.lines,
+        (Lines{"Failure during spawn of: /bin/true (" + common::MaskPasswords(statement) + ").",
+               "--" + common::SystemErrorText(1793), "Return code(-1) for /bin/true."}));
     EXPECT_EQ(Execute(statement), engine::RunResult::Continue);
 }
 

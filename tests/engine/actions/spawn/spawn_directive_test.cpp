@@ -8,6 +8,7 @@
 #include "platform/process/child_reaper.h"
 #include "support/../platform/process/probe_report.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -145,6 +146,34 @@ TEST_F(SpawnTest, ThousandAsynchronousSpawnsLeaveNoZombiesOrDescriptors) {
     EXPECT_EQ(process::PendingChildren(), 0u);
     EXPECT_EQ(ZombieChildren(), 0u);
     EXPECT_LE(OpenDescriptors(), before + 1); // the reaper's epoll descriptor
+}
+
+// Whatever a failure prints about the statement, its password shows as ********.
+TEST_F(SpawnTest, PasswordNeverAppearsInWhatIsPrinted) {
+    env::Set("JR.OUTPUT_LEVEL", "1");
+    struct Case {
+        std::string statement;
+        std::string line; ///< a line that must be printed
+    };
+    const Case cases[] = {
+        {"-spawn -user ob-no-such-user -password s3cret /bin/true",
+         "Failure during spawn of: /bin/true (-spawn -user ob-no-such-user -password ******** "
+         "/bin/true)."},
+        {"-spawn -PASSWORD \"s3cret words\"",
+         "Failure during spawn. Missing program name: (-spawn -PASSWORD ********)."},
+        {"-spawn -password s3cret -shell " + Path("missing.txt"),
+         "Failure during shell of: " + Path("missing.txt") + " (-spawn -password ******** -shell " +
+             Path("missing.txt") + ")."},
+        {"-frobnicate -password s3cret", "[Statement->\"-frobnicate -password ********\"]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.statement);
+        const SpawnResult r = Dispatch(c.statement);
+        EXPECT_NE(std::find(r.lines.begin(), r.lines.end(), c.line), r.lines.end());
+        for (const std::string& line : r.lines) {
+            EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+        }
+    }
 }
 
 class SpawnShellTest : public SpawnTest {
