@@ -3,7 +3,7 @@
 // preamble that puts a runtime object into OBCtrl and an ftp object into Ftp, so
 // fuzzed code calls the objects' members directly and through the helpers, with
 // any arguments: wrong types, huge texts, forged and stale handles, cron
-// specifications, variables with every flag, FTP operations with or without a
+// texts, variables with every flag, FTP operations with or without a
 // session. Then a few likely procedure names are called. A statement budget
 // bounds every call; what must never happen is a crash, a leak, or an exception
 // escaping the control.

@@ -18,7 +18,7 @@
 #include "engine/loading/line_reader.h"
 #include "engine/loading/script_splitter.h"
 #include "engine/scheduling/scheduler.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/session/engine_session.h"
 #include "obrenta/obrenta.h"
 #include "platform/env/environment.h"

@@ -8,7 +8,7 @@
 #include "engine/jobs/time_statement.h"
 #include "engine/loading/date_token_names.h"
 #include "engine/loading/obsolete_syntax.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
@@ -77,7 +77,7 @@ ParseResult AddTimeStatement(EngineSession& session, Job& job, std::uint32_t kin
     auto statement = std::make_unique<TimeStatement>(kind, datetime::OleDate::Now());
     statement->line = line;
     statement->SetText(arguments);
-    if (!EvaluateSpecification(session, tokens, *statement, statement->Text())) {
+    if (!EvaluateTimeStatement(session, tokens, *statement, statement->Text())) {
         return ParseResult::Failed;
     }
     job.Add(std::move(statement));
@@ -132,7 +132,7 @@ ParseResult AddMatchAction(EngineSession& session, Job& job, std::uint32_t line,
     match->SetText(matchText);
     std::vector<std::string> tokens;
     if (ArgumentTokeniser(match->Text(), TOKENISE_EXPAND, tokens) != TokeniseResult::Ok ||
-        !EvaluateSpecification(session, tokens, *match, match->Text())) {
+        !EvaluateTimeStatement(session, tokens, *match, match->Text())) {
         return ParseResult::Failed;
     }
     auto action = std::make_unique<ActionStatement>();

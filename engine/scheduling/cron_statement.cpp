@@ -3,7 +3,7 @@
 #include "common/cron/next_cron_time.h"
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/jobs/time_statement.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/scheduling/whole_seconds.h"
 #include "platform/text/ascii_case.h"
 #include "platform/time/ole_date.h"

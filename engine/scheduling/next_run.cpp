@@ -4,7 +4,7 @@
 #include "engine/jobs/skip_statement.h"
 #include "engine/jobs/time_statement.h"
 #include "engine/scheduling/start_test.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/scheduling/whole_seconds.h"
 #include "engine/session/engine_session.h"
 #include "platform/time/local_time_text.h"
@@ -168,7 +168,7 @@ JobPreview PreviewJob(JobSnapshot snapshot, const PreviewOptions& options) {
     if (options.reevaluate) {
         for (auto& statement : statements) {
             if (statement->Kind() != KIND_SKIP) {
-                ReevaluateSpecification(context, static_cast<TimeStatement&>(*statement),
+                ReevaluateTimeStatement(context, static_cast<TimeStatement&>(*statement),
                                         WholeSeconds(options.from));
             }
         }

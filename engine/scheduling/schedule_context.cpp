@@ -1,7 +1,7 @@
 #include "engine/scheduling/schedule_context.h"
 
 #include "engine/jobs/time_statement.h"
-#include "engine/scheduling/specification_error.h"
+#include "engine/scheduling/schedule_error.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/output.h"
 
@@ -16,7 +16,7 @@ bool SessionScheduleContext::Shows(std::uint32_t bit) {
 }
 
 void SessionScheduleContext::Error(std::string_view text) {
-    ReportSpecificationError(session_, text);
+    ReportScheduleError(session_, text);
 }
 
 bool SessionScheduleContext::Abandoned() {

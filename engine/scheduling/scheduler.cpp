@@ -5,7 +5,7 @@
 #include "engine/jobs/session_jobs.h"
 #include "engine/scheduling/job_run.h"
 #include "engine/scheduling/start_test.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
@@ -165,7 +165,7 @@ void TimeChange(EngineSession& session) {
                 default:
                     break;
                 }
-                if (time != nullptr && ReevaluateSpecification(session, *time)) {
+                if (time != nullptr && ReevaluateTimeStatement(session, *time)) {
                     ++reset;
                 }
             }

@@ -1,6 +1,6 @@
 #include "engine/scheduling/start_test.h"
 
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/session/engine_messages.h"
 
 namespace ob::engine {
@@ -40,7 +40,7 @@ bool SuspendedAt(ScheduleContext& context, const StatementList& statements, cons
             continue;
         }
         auto& window = static_cast<TimeStatement&>(*statement);
-        if (!ReevaluateSpecification(context, window, tick.now)) {
+        if (!ReevaluateTimeStatement(context, window, tick.now)) {
             return false;
         }
         if (CheckTimeWrapped(context, window, tick, false, expire) == 1) {

@@ -2,7 +2,7 @@
 // it.
 #include "common/cron/next_cron_time.h"
 #include "engine/scheduling/cron_statement.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/scheduling/whole_seconds.h"
 #include "platform/time/ole_date.h"
 

@@ -56,7 +56,7 @@ TEST_F(CronCheck, FiresOncePerMinuteHoweverOftenItIsAsked) {
     EXPECT_EQ(answers, (std::vector<std::int32_t>{-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0}));
 }
 
-TEST_F(CronCheck, SpecificationsFireInTheirPeriodOnly) {
+TEST_F(CronCheck, CronTextsFireInTheirPeriodOnly) {
     struct Case {
         const char* cron;
         std::int32_t first;  ///< at 12:41:00 on Tuesday 14 March 1995
@@ -84,7 +84,7 @@ TEST_F(CronCheck, SpecificationsFireInTheirPeriodOnly) {
     }
 }
 
-TEST_F(CronCheck, EmptyOrOverlongSpecificationsAreRefused) {
+TEST_F(CronCheck, EmptyOrOverlongCronTextsAreRefused) {
     for (const char* cron : {"", "   \t ", "* * * * * * * * *"}) {
         const I4Result result = CheckTime(3, 0, cron);
         EXPECT_EQ(result.status, HResult::False) << cron;

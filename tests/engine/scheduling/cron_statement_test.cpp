@@ -1,8 +1,8 @@
 // Time statements given as cron fields: their next time, and firing once per
 // matching minute however often they are tested.
-#include "timespec_fixture.h"
+#include "timing_fixture.h"
 
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "platform/env/environment.h"
 
 #include <functional>
@@ -30,7 +30,7 @@ std::vector<std::string> Firings(const engine::TimeStatement& statement, long se
     return fired;
 }
 
-TEST_F(TimeSpecTest, CronStatementFiresOnWeekdaysAtEveryHalfHour) {
+TEST_F(TimingTest, CronStatementFiresOnWeekdaysAtEveryHalfHour) {
     SetNow(2024, 3, 4, 7, 59, 0); // Monday
     auto start = Evaluated("-cron 0,30 8-17 * * 2-6");
     EXPECT_EQ(start->flags, STF_CRON);
@@ -61,7 +61,7 @@ TEST_F(TimeSpecTest, CronStatementFiresOnWeekdaysAtEveryHalfHour) {
     EXPECT_TRUE(start->next == OleDate::FromParts(2024, 3, 11, 8, 30, 5)) << start->next.Format();
 }
 
-TEST_F(TimeSpecTest, CronFieldsAreExpandedAndTestedWithoutCommit) {
+TEST_F(TimingTest, CronFieldsAreExpandedAndTestedWithoutCommit) {
     env::Set("TS_MINUTE", "15");
     SetNow(2024, 3, 4, 10, 0, 0);
     auto stop = Evaluated("-cron %TS_MINUTE% * * * *", KIND_STOP);
@@ -84,19 +84,19 @@ TEST_F(TimeSpecTest, CronFieldsAreExpandedAndTestedWithoutCommit) {
     EXPECT_EQ(engine::TimeCheck(session, job, *stop, false), 1);
 }
 
-TEST_F(TimeSpecTest, ReevaluatedCronStatementStartsFresh) {
+TEST_F(TimingTest, ReevaluatedCronStatementStartsFresh) {
     SetNow(2024, 3, 4, 10, 0, 0);
     auto start = Evaluated("-cron * * * * *");
     EXPECT_EQ(engine::TimeCheck(session, job, *start, true), 1);
     EXPECT_TRUE(start->next == OleDate::FromParts(2024, 3, 4, 10, 1, 0));
     Advance(10);
     EXPECT_EQ(engine::TimeCheck(session, job, *start, true), 0);
-    ASSERT_TRUE(engine::ReevaluateSpecification(session, *start));
+    ASSERT_TRUE(engine::ReevaluateTimeStatement(session, *start));
     EXPECT_TRUE(start->next == Now()); // the fresh state fires in the current minute
     EXPECT_EQ(engine::TimeCheck(session, job, *start, true), 1);
 }
 
-TEST_F(TimeSpecTest, CronStatementThatNeverFiresKeepsItsNextTime) {
+TEST_F(TimingTest, CronStatementThatNeverFiresKeepsItsNextTime) {
     SetNow(2024, 3, 4, 10, 0, 0);
     auto start = Evaluated("-cron 0 0 31 2 *");
     EXPECT_TRUE(start->next == Now());
@@ -109,7 +109,7 @@ TEST_F(TimeSpecTest, CronStatementThatNeverFiresKeepsItsNextTime) {
     }
 }
 
-TEST_F(TimeSpecTest, NextCronTimeLeavesTheCronStateAlone) {
+TEST_F(TimingTest, NextCronTimeLeavesTheCronStateAlone) {
     SetNow(2024, 3, 4, 10, 7, 30);
     auto start = Evaluated("-cron 10 * * * *");
     const common::CronContext before = start->cron;

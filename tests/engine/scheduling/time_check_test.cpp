@@ -1,9 +1,9 @@
 // Testing time statements against the clock: one-shot and repeating starts,
 // missed occurrences, constrain windows, -except and -once, rescheduling and the
 // debug trace.
-#include "timespec_fixture.h"
+#include "timing_fixture.h"
 
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "platform/env/environment.h"
 
 namespace ob::test {
@@ -15,7 +15,7 @@ using engine::KIND_START;
 using engine::KIND_STOP;
 using engine::STF_FIRED;
 
-TEST_F(TimeSpecTest, DelayedStartFiresOnceFiveMinutesAfterLoading) {
+TEST_F(TimingTest, DelayedStartFiresOnceFiveMinutesAfterLoading) {
     auto start = Evaluated("-delay 0 0 5 0");
     Advance(299);
     EXPECT_EQ(engine::TimeCheck(session, job, *start, true), 0);
@@ -30,7 +30,7 @@ TEST_F(TimeSpecTest, DelayedStartFiresOnceFiveMinutesAfterLoading) {
     }
 }
 
-TEST_F(TimeSpecTest, RepeatingStartFiresAtOnceThenEveryFiveSeconds) {
+TEST_F(TimingTest, RepeatingStartFiresAtOnceThenEveryFiveSeconds) {
     auto start = Evaluated("-inc 0 0 0 5");
     std::vector<int> fired;
     for (int second = 0; second <= 20; ++second) {
@@ -44,7 +44,7 @@ TEST_F(TimeSpecTest, RepeatingStartFiresAtOnceThenEveryFiveSeconds) {
     EXPECT_TRUE(start->next == OleDate::FromParts(2024, 3, 4, 10, 0, 25));
 }
 
-TEST_F(TimeSpecTest, MissedOccurrencesFireOnceAndAreSkipped) {
+TEST_F(TimingTest, MissedOccurrencesFireOnceAndAreSkipped) {
     auto start = Evaluated("-inc 0 1 0 0");
     ASSERT_EQ(engine::TimeCheck(session, job, *start, true), 1);
     EXPECT_TRUE(start->next == OleDate::FromParts(2024, 3, 4, 11, 0, 0));
@@ -61,7 +61,7 @@ TEST_F(TimeSpecTest, MissedOccurrencesFireOnceAndAreSkipped) {
     EXPECT_TRUE(start->next == OleDate::FromParts(2024, 3, 4, 17, 0, 0));
 }
 
-TEST_F(TimeSpecTest, StartMissedBeyondItsWindowIsRescheduledWithoutFiring) {
+TEST_F(TimingTest, StartMissedBeyondItsWindowIsRescheduledWithoutFiring) {
     auto start = Evaluated("-inc 0 1 0 0 -constrain 0 0 10 0");
     SetNow(2024, 3, 4, 10, 15, 0);
     EXPECT_EQ(engine::TimeCheck(session, job, *start, true), 0);
@@ -79,13 +79,13 @@ TEST_F(TimeSpecTest, StartMissedBeyondItsWindowIsRescheduledWithoutFiring) {
     EXPECT_EQ(once->flags & STF_FIRED, STF_FIRED);
 }
 
-TEST_F(TimeSpecTest, TopOfHourAlreadyPassedIsDue) {
+TEST_F(TimingTest, TopOfHourAlreadyPassedIsDue) {
     SetNow(2024, 3, 4, 10, 30, 40);
     auto start = Evaluated("-top 30");
     EXPECT_EQ(engine::TimeCheck(session, job, *start, true), 1);
 }
 
-TEST_F(TimeSpecTest, ChecksWithoutCommitChangeNothing) {
+TEST_F(TimingTest, ChecksWithoutCommitChangeNothing) {
     auto stop = Evaluated("-delay 0 0 1 0", KIND_STOP);
     EXPECT_EQ(engine::TimeCheck(session, job, *stop, false), 0);
     Advance(60);
@@ -106,13 +106,13 @@ TEST_F(TimeSpecTest, ChecksWithoutCommitChangeNothing) {
     EXPECT_TRUE(start->next == Now());
 }
 
-TEST_F(TimeSpecTest, InvalidNextTimeIsNeverDue) {
+TEST_F(TimingTest, InvalidNextTimeIsNeverDue) {
     auto stop = Evaluated("", KIND_STOP);
     stop->next = OleDate::InvalidDate();
     EXPECT_EQ(engine::TimeCheck(session, job, *stop, true), 0);
 }
 
-TEST_F(TimeSpecTest, ExceptInvertsAndOnceExpiresTheJob) {
+TEST_F(TimingTest, ExceptInvertsAndOnceExpiresTheJob) {
     auto except = Evaluated("-except -delay 0 0 5 0", KIND_STOP);
     EXPECT_EQ(engine::TimeCheckWrapped(session, job, *except, false), 1);
     Advance(300);
@@ -132,7 +132,7 @@ TEST_F(TimeSpecTest, ExceptInvertsAndOnceExpiresTheJob) {
     EXPECT_TRUE(other.TestFlags(engine::JF_EXPIRED));
 }
 
-TEST_F(TimeSpecTest, ReschedulingReportsAtLevelEight) {
+TEST_F(TimingTest, ReschedulingReportsAtLevelEight) {
     env::Set("JR.OUTPUT_LEVEL", "8");
     auto start = Evaluated("-inc 0 0 0 5");
     ASSERT_EQ(engine::TimeCheck(session, job, *start, true), 1);
@@ -153,7 +153,7 @@ TEST_F(TimeSpecTest, ReschedulingReportsAtLevelEight) {
     EXPECT_TRUE(Lines().empty());
 }
 
-TEST_F(TimeSpecTest, ReschedulingFromTheDistantPastTakesOneStep) {
+TEST_F(TimingTest, ReschedulingFromTheDistantPastTakesOneStep) {
     auto start = Evaluated("-inc 0 0 0 1");
     start->next = OleDate::FromParts(1990, 1, 1, 0, 0, 0);
     SetNow(2024, 3, 4, 10, 0, 0);
@@ -171,7 +171,7 @@ TEST_F(TimeSpecTest, ReschedulingFromTheDistantPastTakesOneStep) {
     EXPECT_TRUE(start->next == OleDate::FromParts(2024, 3, 4, 12, 0, 0));
 }
 
-TEST_F(TimeSpecTest, NegativeIncrementFiresOnceInsteadOfLooping) {
+TEST_F(TimingTest, NegativeIncrementFiresOnceInsteadOfLooping) {
     // The obsolete "-action -inc" may store any span; a negative one cannot move the
     // next time forwards, so the start behaves like a one-shot.
     env::Set("JR.OUTPUT_LEVEL", "8");
@@ -186,7 +186,7 @@ TEST_F(TimeSpecTest, NegativeIncrementFiresOnceInsteadOfLooping) {
               (std::vector<std::string>{"[Can't sync zero span]", "[Can't sync zero span]"}));
 }
 
-TEST_F(TimeSpecTest, DebugTraceShowsWhenNowAndNext) {
+TEST_F(TimingTest, DebugTraceShowsWhenNowAndNext) {
     env::Set("JR.OUTPUT_LEVEL", "89"); // 128 | 8 | 1
     auto start = Evaluated("-delay 0 0 5 0 -inc 0 1 0 0");
     EXPECT_EQ(engine::TimeCheck(session, job, *start, true), 0);

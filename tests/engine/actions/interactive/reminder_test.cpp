@@ -1,7 +1,7 @@
 #include "interactive_fixture.h"
 
 #include "engine/jobs/session_jobs.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/scheduling/whole_seconds.h"
 #include "engine/session/engine_messages.h"
 #include "platform/desktop/send_keys.h"

@@ -10,6 +10,6 @@ namespace ob::engine {
 struct EngineSession;
 
 /// PrintText(message, end of line), then PostEvent(2000, 1003).
-void ReportSpecificationError(EngineSession& session, std::string_view message);
+void ReportScheduleError(EngineSession& session, std::string_view message);
 
 } // namespace ob::engine

@@ -5,7 +5,7 @@
 // the constrain window change only when an option sets them (an increment given
 // by the obsolete "-action -inc" survives a re-evaluation), and flags are only
 // ever added.
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/expansion/leading_integer.h"
@@ -99,7 +99,7 @@ bool Representable(const OleDate& date) {
 
 } // namespace
 
-bool EvaluateSpecification(ScheduleContext& context, const std::vector<std::string>& tokens,
+bool EvaluateTimeStatement(ScheduleContext& context, const std::vector<std::string>& tokens,
                            TimeStatement& statement, std::string_view statementText,
                            const OleDate& now) {
     statement.next = now;
@@ -202,25 +202,25 @@ bool EvaluateSpecification(ScheduleContext& context, const std::vector<std::stri
     return true;
 }
 
-bool EvaluateSpecification(EngineSession& session, const std::vector<std::string>& tokens,
+bool EvaluateTimeStatement(EngineSession& session, const std::vector<std::string>& tokens,
                            TimeStatement& statement, std::string_view statementText) {
     SessionScheduleContext context(session);
-    return EvaluateSpecification(context, tokens, statement, statementText, OleDate::Now());
+    return EvaluateTimeStatement(context, tokens, statement, statementText, OleDate::Now());
 }
 
-bool ReevaluateSpecification(ScheduleContext& context, TimeStatement& statement,
+bool ReevaluateTimeStatement(ScheduleContext& context, TimeStatement& statement,
                              const OleDate& now) {
     std::vector<std::string> tokens;
     if (ArgumentTokeniser(statement.Text(), TOKENISE_EXPAND, tokens) != TokeniseResult::Ok) {
         context.Error(BadDateFormat(statement.Text()));
         return false;
     }
-    return EvaluateSpecification(context, tokens, statement, statement.Text(), now);
+    return EvaluateTimeStatement(context, tokens, statement, statement.Text(), now);
 }
 
-bool ReevaluateSpecification(EngineSession& session, TimeStatement& statement) {
+bool ReevaluateTimeStatement(EngineSession& session, TimeStatement& statement) {
     SessionScheduleContext context(session);
-    return ReevaluateSpecification(context, statement, OleDate::Now());
+    return ReevaluateTimeStatement(context, statement, OleDate::Now());
 }
 
 } // namespace ob::engine

@@ -1,4 +1,4 @@
-#include "engine/scheduling/specification_error.h"
+#include "engine/scheduling/schedule_error.h"
 
 #include "engine/session/event_poster.h"
 #include "engine/session/output.h"
@@ -6,7 +6,7 @@
 
 namespace ob::engine {
 
-void ReportSpecificationError(EngineSession& session, std::string_view message) {
+void ReportScheduleError(EngineSession& session, std::string_view message) {
     PrintText(session, message, true);
     PostEvent(session, OB_EV_NOTIFY, OB_NOTIFY_SCRIPT_ERROR);
 }

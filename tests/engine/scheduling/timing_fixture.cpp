@@ -1,7 +1,7 @@
-#include "timespec_fixture.h"
+#include "timing_fixture.h"
 
 #include "engine/expansion/argument_tokeniser.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "engine/session/event_poster.h"
 #include "platform/env/environment.h"
 #include "platform/msg/message_queue.h"
@@ -21,7 +21,7 @@ std::atomic<std::time_t> g_now{0};
 
 } // namespace
 
-void TimeSpecTest::SetUp() {
+void TimingTest::SetUp() {
     ::setenv("TZ", "UTC0", 1);
     ::tzset();
     std::setlocale(LC_TIME, "C");
@@ -35,42 +35,42 @@ void TimeSpecTest::SetUp() {
     session.creatorThreadId = msg::GetCurrentThreadId();
 }
 
-void TimeSpecTest::TearDown() {
+void TimingTest::TearDown() {
     Lines(); // releases whatever is still queued
     msg::DestroyWindow(window_);
     clock::SetTestClock(nullptr);
 }
 
-void TimeSpecTest::SetNow(int year, int month, int day, int hour, int minute, int second) {
+void TimingTest::SetNow(int year, int month, int day, int hour, int minute, int second) {
     SetNow(datetime::OleDate::FromParts(year, month, day, hour, minute, second));
 }
 
-void TimeSpecTest::SetNow(const datetime::OleDate& date) {
+void TimingTest::SetNow(const datetime::OleDate& date) {
     std::time_t t = 0;
     ASSERT_TRUE(date.ToTimeT(t));
     g_now = t;
 }
 
-void TimeSpecTest::Advance(long seconds) {
+void TimingTest::Advance(long seconds) {
     g_now += seconds;
 }
 
-datetime::OleDate TimeSpecTest::Now() const {
+datetime::OleDate TimingTest::Now() const {
     return datetime::OleDate::Now();
 }
 
-std::unique_ptr<engine::TimeStatement> TimeSpecTest::Evaluate(std::string_view text, bool& ok,
-                                                              std::uint32_t kind) {
+std::unique_ptr<engine::TimeStatement> TimingTest::Evaluate(std::string_view text, bool& ok,
+                                                            std::uint32_t kind) {
     auto statement = std::make_unique<engine::TimeStatement>(kind, Now());
     statement->SetText(text);
     std::vector<std::string> tokens;
     engine::ArgumentTokeniser(statement->Text(), engine::TOKENISE_EXPAND, tokens);
-    ok = engine::EvaluateSpecification(session, tokens, *statement, statement->Text());
+    ok = engine::EvaluateTimeStatement(session, tokens, *statement, statement->Text());
     return statement;
 }
 
-std::unique_ptr<engine::TimeStatement> TimeSpecTest::Evaluated(std::string_view text,
-                                                               std::uint32_t kind) {
+std::unique_ptr<engine::TimeStatement> TimingTest::Evaluated(std::string_view text,
+                                                             std::uint32_t kind) {
     bool ok = false;
     auto statement = Evaluate(text, ok, kind);
     EXPECT_TRUE(ok) << text;

@@ -1,8 +1,8 @@
 // Skip statements: building the day table and testing today against it.
-#include "timespec_fixture.h"
+#include "timing_fixture.h"
 
 #include "engine/jobs/skip_statement.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 
 namespace ob::test {
 namespace {
@@ -22,7 +22,7 @@ std::vector<std::string> Split(std::string_view text) {
     return tokens;
 }
 
-class SkipTest : public TimeSpecTest {
+class SkipTest : public TimingTest {
 protected:
     // Adds a skip statement to the job; the parse result.
     bool AddSkip(std::string_view text) {

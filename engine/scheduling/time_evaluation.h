@@ -28,18 +28,18 @@ struct EngineSession;
 /// tokens (the statement's arguments split by the tokeniser in mode 1), reading
 /// the options from `now`. On an error reports the message with `statementText`
 /// to the context and returns false.
-bool EvaluateSpecification(ScheduleContext& context, const std::vector<std::string>& tokens,
+bool EvaluateTimeStatement(ScheduleContext& context, const std::vector<std::string>& tokens,
                            TimeStatement& statement, std::string_view statementText,
                            const datetime::OleDate& now);
 /// The same from the current time; errors are printed and 2000/1003 is posted.
-bool EvaluateSpecification(EngineSession& session, const std::vector<std::string>& tokens,
+bool EvaluateTimeStatement(EngineSession& session, const std::vector<std::string>& tokens,
                            TimeStatement& statement, std::string_view statementText);
 
 /// Splits the statement's own text again (with variable expansion) and evaluates
 /// it; used by the suspend test, the time change and the preview.
-bool ReevaluateSpecification(ScheduleContext& context, TimeStatement& statement,
+bool ReevaluateTimeStatement(ScheduleContext& context, TimeStatement& statement,
                              const datetime::OleDate& now);
-bool ReevaluateSpecification(EngineSession& session, TimeStatement& statement);
+bool ReevaluateTimeStatement(EngineSession& session, TimeStatement& statement);
 
 /// 1 when the statement's condition holds at `tick`, else 0. With `commit` a due
 /// start statement is also advanced (fired once, or rescheduled). A cron statement

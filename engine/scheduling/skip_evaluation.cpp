@@ -1,8 +1,8 @@
 // Skip statements: the days of the week or of the year on which a job does not
 // fire.
 #include "engine/expansion/leading_integer.h"
-#include "engine/scheduling/specification_error.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/schedule_error.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "platform/text/ascii_case.h"
 #include "platform/time/ole_date.h"
 
@@ -21,7 +21,7 @@ bool ParseSkip(EngineSession& session, const std::vector<std::string>& tokens,
     if (tokens.size() < 2) {
         std::string message = "Bad skip format ";
         message.append(statementText).append(".");
-        ReportSpecificationError(session, message);
+        ReportScheduleError(session, message);
         return false;
     }
     std::size_t size = 0;
@@ -31,8 +31,7 @@ bool ParseSkip(EngineSession& session, const std::vector<std::string>& tokens,
         size = kDaysOfYear;
     }
     if (size == 0 || tokens.size() - 1 > size) {
-        ReportSpecificationError(session,
-                                 "Bad skip format. Expected either \"-week\" or \"-year\".");
+        ReportScheduleError(session, "Bad skip format. Expected either \"-week\" or \"-year\".");
         return false;
     }
     std::vector<std::uint8_t> days(size, 0);
@@ -43,7 +42,7 @@ bool ParseSkip(EngineSession& session, const std::vector<std::string>& tokens,
         if (day < 0 || static_cast<std::size_t>(day) > size) {
             std::string message = "Bad skip format. Value out of range ";
             message.append(statementText).append(".");
-            ReportSpecificationError(session, message);
+            ReportScheduleError(session, message);
             return false;
         }
         if (day == 0) {

@@ -1,8 +1,8 @@
 // Evaluating time expressions into a statement's next time, increment,
 // constrain window and flags, and the errors a bad expression reports.
-#include "timespec_fixture.h"
+#include "timing_fixture.h"
 
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/time_evaluation.h"
 #include "platform/env/environment.h"
 
 #include <clocale>
@@ -19,7 +19,7 @@ using engine::STF_EXCEPT;
 using engine::STF_FIRED;
 using engine::STF_ONCE;
 
-TEST_F(TimeSpecTest, BareSpecificationMeansNow) {
+TEST_F(TimingTest, BareStatementMeansNow) {
     SetNow(2024, 3, 4, 10, 20, 30);
     const auto statement = Evaluated("");
     EXPECT_TRUE(statement->next == Now());
@@ -29,7 +29,7 @@ TEST_F(TimeSpecTest, BareSpecificationMeansNow) {
     EXPECT_TRUE(Lines().empty());
 }
 
-TEST_F(TimeSpecTest, OptionsSetTheNextTime) {
+TEST_F(TimingTest, OptionsSetTheNextTime) {
     const struct {
         int hour, minute, second; // now, on Monday 2024-03-04
         const char* text;
@@ -66,14 +66,14 @@ TEST_F(TimeSpecTest, OptionsSetTheNextTime) {
     EXPECT_EQ(ScriptErrors(), 0u);
 }
 
-TEST_F(TimeSpecTest, TopDoesNotTakeAnOptionAsItsNumbers) {
+TEST_F(TimingTest, TopDoesNotTakeAnOptionAsItsNumbers) {
     SetNow(2024, 3, 4, 10, 20, 0);
     const auto statement = Evaluated("-top 45 -once");
     EXPECT_TRUE(statement->next == OleDate::FromParts(2024, 3, 4, 10, 45, 0));
     EXPECT_EQ(statement->flags, STF_ONCE);
 }
 
-TEST_F(TimeSpecTest, IncrementConstrainAndFlags) {
+TEST_F(TimingTest, IncrementConstrainAndFlags) {
     const auto statement = Evaluated("-inc 0 0 0 5 -constrain 0 0 10 0 -except -once");
     EXPECT_EQ(statement->increment.TotalSeconds(), 5);
     EXPECT_EQ(statement->constrain.TotalSeconds(), 600);
@@ -82,7 +82,7 @@ TEST_F(TimeSpecTest, IncrementConstrainAndFlags) {
     EXPECT_TRUE(Lines().empty());
 }
 
-TEST_F(TimeSpecTest, BadSpecificationsPrintAndPostTheirError) {
+TEST_F(TimingTest, BadTimeExpressionsPrintAndPostTheirError) {
     const auto expected = [](const char* text) {
         return std::string("Format error while processing ") + text + ".\r\n Expected 'argument'";
     };
@@ -119,7 +119,7 @@ TEST_F(TimeSpecTest, BadSpecificationsPrintAndPostTheirError) {
     }
 }
 
-TEST_F(TimeSpecTest, ReevaluationStartsAgainFromNowAndKeepsFlags) {
+TEST_F(TimingTest, ReevaluationStartsAgainFromNowAndKeepsFlags) {
     env::Set("TS_MINUTES", "5");
     auto statement = Evaluated("-delay 0 0 %TS_MINUTES% 0 -except");
     EXPECT_TRUE(statement->next == OleDate::FromParts(2024, 3, 4, 10, 5, 0));
@@ -129,19 +129,19 @@ TEST_F(TimeSpecTest, ReevaluationStartsAgainFromNowAndKeepsFlags) {
     statement->flags |= STF_FIRED;
     env::Set("TS_MINUTES", "7");
     Advance(3600);
-    ASSERT_TRUE(engine::ReevaluateSpecification(session, *statement));
+    ASSERT_TRUE(engine::ReevaluateTimeStatement(session, *statement));
     EXPECT_TRUE(statement->next == OleDate::FromParts(2024, 3, 4, 11, 7, 0));
     EXPECT_EQ(statement->increment.TotalSeconds(), 3600);
     EXPECT_EQ(statement->flags, STF_EXCEPT | STF_FIRED);
 
     env::Set("TS_MINUTES", "x y");
-    EXPECT_FALSE(engine::ReevaluateSpecification(session, *statement));
+    EXPECT_FALSE(engine::ReevaluateTimeStatement(session, *statement));
     EXPECT_EQ(Lines(),
               std::vector<std::string>{"Bad date format -delay 0 0 %TS_MINUTES% 0 -except."});
     EXPECT_EQ(ScriptErrors(), 1u);
 }
 
-TEST_F(TimeSpecTest, CronStopsTheWalk) {
+TEST_F(TimingTest, CronStopsTheWalk) {
     SetNow(2024, 3, 4, 10, 20, 0);
     const auto statement = Evaluated("-once -cron 30 * * * * -delay nonsense");
     EXPECT_EQ(statement->flags, STF_ONCE | STF_CRON);
@@ -149,10 +149,10 @@ TEST_F(TimeSpecTest, CronStopsTheWalk) {
 }
 
 // On a 12-hour locale a time is two tokens (time and designator) and a date three.
-class TwelveHourTimeSpec : public TimeSpecTest {
+class TwelveHourTimeSpec : public TimingTest {
 protected:
     void SetUp() override {
-        TimeSpecTest::SetUp();
+        TimingTest::SetUp();
         const std::string source = OB_TWELVE_HOUR_LOCALE;
         ASSERT_TRUE(std::filesystem::exists(source)) << source;
         if (std::system("command -v localedef >/dev/null 2>&1") != 0) {
@@ -173,7 +173,7 @@ protected:
     void TearDown() override {
         std::setlocale(LC_TIME, "C");
         ::unsetenv("LOCPATH");
-        TimeSpecTest::TearDown();
+        TimingTest::TearDown();
     }
 
     ScratchDir locales_;

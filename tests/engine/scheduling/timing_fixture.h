@@ -20,7 +20,7 @@
 
 namespace ob::test {
 
-class TimeSpecTest : public ::testing::Test {
+class TimingTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
