@@ -38,6 +38,8 @@ public:
     void Drain();
     /// Destroys the session (idempotent).
     void Stop();
+    /// The session, for the exports a command calls itself; null when stopped.
+    OB_SESSION Handle() const { return session_; }
 
 private:
     static std::intptr_t WindowProc(std::uintptr_t hwnd, std::uint32_t message,

@@ -11,7 +11,8 @@
 namespace {
 
 void Usage(std::ostream& err) {
-    err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]\n"
+    err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] "
+           "[--web ADDRESS:PORT] [FILE...]\n"
            "       obrenta check FILE...\n"
            "       obrenta reg query KEY [NAME]\n"
            "       obrenta reg add KEY NAME DATA\n"

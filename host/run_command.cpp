@@ -5,9 +5,11 @@
 #include "host/register_command.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
+#include "web/web_server.h"
 
 #include <charconv>
 #include <csignal>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,7 @@ struct RunOptions {
     std::optional<std::string> level;
     StopConditions stop;
     std::vector<std::string> files;
+    std::optional<web::WebEndpoint> web; ///< --web ADDRESS:PORT
 };
 
 bool ParseUnsigned(std::string_view text, int base, std::uint32_t& value) {
@@ -47,6 +50,17 @@ bool ParseRunOptions(int argc, char** argv, RunOptions& options, std::ostream& e
                 options.level = std::string(value);
             } else {
                 options.stop.seconds = number;
+            }
+        } else if (word == "--web") {
+            if (i + 1 >= argc) {
+                err << "obrenta: --web needs a value\n";
+                return false;
+            }
+            const std::string_view value = argv[++i];
+            options.web = web::ParseWebAddress(value);
+            if (!options.web) {
+                err << "obrenta: --web takes ADDRESS:PORT or PORT, not '" << value << "'\n";
+                return false;
             }
         } else if (word == "--exit-when-idle") {
             options.stop.whenIdle = true;
@@ -77,6 +91,48 @@ void BlockStopSignals() {
     ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
+// The dashboard's address: --web, else the setting web_address (section
+// "Communication"); nothing when neither is given. A setting that is not an address
+// is reported and leaves the dashboard off, as a bad cs_port leaves the console off.
+std::optional<web::WebEndpoint> WebAddress(const RunOptions& options, std::ostream& err) {
+    if (options.web) {
+        return options.web;
+    }
+    char* value = OB_GetEnv("Communication", "web_address", ENV_PERSISTENT);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    const std::string text = value;
+    OB_ReleaseEnvString(value);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    auto endpoint = web::ParseWebAddress(text);
+    if (!endpoint) {
+        err << "obrenta: web dashboard disabled: web_address \"" << text
+            << "\" is not ADDRESS:PORT or PORT\n";
+    }
+    return endpoint;
+}
+
+// Starts the dashboard on `endpoint`; null (with the reason on `err`) when it
+// cannot listen.
+std::unique_ptr<web::WebServer> StartDashboard(OB_SESSION session, const web::WebEndpoint& endpoint,
+                                               std::ostream& err) {
+    web::DashboardOptions dashboard;
+    dashboard.session = session;
+    auto server = std::make_unique<web::WebServer>(std::move(dashboard));
+    std::string problem;
+    if (!server->Start(endpoint, problem)) {
+        err << "obrenta: web dashboard disabled: " << problem << "\n";
+        return nullptr;
+    }
+    const web::WebEndpoint bound{endpoint.host, server->Port()};
+    err << "obrenta: web dashboard at http://" << web::FormatWebAddress(bound) << "/\n";
+    err.flush();
+    return server;
+}
+
 // Loads every file; false when one failed.
 bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
     bool all = true;
@@ -91,7 +147,8 @@ bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
 int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     RunOptions options;
     if (!ParseRunOptions(argc, argv, options, err)) {
-        err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]\n";
+        err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] "
+               "[--web ADDRESS:PORT] [FILE...]\n";
         return 2;
     }
     BlockStopSignals();
@@ -110,8 +167,19 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
         host.Stop();
         return 1;
     }
+    std::unique_ptr<web::WebServer> dashboard;
+    if (const auto endpoint = WebAddress(options, err)) {
+        dashboard = StartDashboard(host.Handle(), *endpoint, err);
+        // Asked for on the command line, a dashboard that cannot listen ends the run.
+        if (!dashboard && options.web) {
+            host.Stop();
+            return 1;
+        }
+    }
     host.Enable();
     host.Run(options.stop);
+    // The dashboard reads the session: it stops first.
+    dashboard.reset();
     host.Stop();
     return 0;
 }

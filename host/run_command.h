@@ -5,9 +5,9 @@
 
 namespace ob::host {
 
-/// obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [FILE...]
-/// argv[0] is "run". Exit status 0 on a clean stop, 1 when a file failed to load or
-/// the engine did not start, 2 for bad usage.
+/// obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [--web ADDRESS:PORT] [FILE...]
+/// argv[0] is "run". Exit status 0 on a clean stop, 1 when a file failed to load,
+/// the engine did not start or the --web dashboard cannot listen, 2 for bad usage.
 int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 /// obrenta check FILE...: loads without enabling the scheduler; 1 on a failed load.

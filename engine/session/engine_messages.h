@@ -18,6 +18,9 @@ inline constexpr std::uint32_t EM_CONSOLE_START = 1033;
 inline constexpr std::uint32_t EM_CONSOLE_CLOSE = 1034;
 inline constexpr std::uint32_t EM_CONSOLE_LINE = 1036;
 
+/// Run the calls other threads left in the session's EngineCalls.
+inline constexpr std::uint32_t EM_CALL = 1038;
+
 // Registered window messages (names shared with the automation library).
 inline constexpr const char* kRelayPingName = "OB_RELAY_PING";
 inline constexpr const char* kPrintName = "OB_PRINT";

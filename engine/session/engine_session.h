@@ -8,6 +8,7 @@
 
 #include "engine/console/command_server.h"
 #include "engine/jobs/job_queue.h"
+#include "engine/session/engine_calls.h"
 #include "engine/services/shared_library.h"
 #include "engine/session/log_ring.h"
 #include "engine/session/step_control.h"
@@ -103,6 +104,8 @@ struct EngineSession {
     LogRing log;
     /// Engine thread's tick timer id (engine thread only).
     std::uintptr_t tickTimer = 0;
+    /// Work other threads wait for on the engine thread (run on EM_CALL).
+    EngineCalls calls;
 };
 
 /// Enters the session lock for a scope, counting the nesting.

@@ -81,6 +81,9 @@ Answer EngineHandler(EngineSession& session, const msg::Message& m) {
     case EM_SYNC:
         session.ready.Set();
         return Answer::Continue;
+    case EM_CALL:
+        session.calls.RunWaiting(session);
+        return Answer::Continue;
     default:
         return Answer::Continue;
     }

@@ -1,0 +1,73 @@
+// The dashboard of `obrenta run --web` over real HTTP: Python's urllib with a cookie
+// jar drives the API (dashboard_api.py), headless Chromium the pages
+// (dashboard_browser.py). Log-ins need root for throw-away accounts; the browser
+// test needs the packages chromium, chromium-driver and python3-selenium. Each
+// skips with its reason otherwise.
+
+#include "dashboard_program.h"
+
+#include <gtest/gtest.h>
+
+namespace ob::test {
+namespace {
+
+constexpr int kSkipped = 77;
+
+std::string Script(const char* name) {
+    return std::string(OB_TEST_SOURCE_DIR) + "/" + name;
+}
+
+std::string JobFile() {
+    return std::string(OB_TEST_DATA_DIR) + "/dashboard.jr";
+}
+
+TEST(DashboardProgramTest, RefusesEverythingWithoutLogIn) {
+    ScratchDir dir;
+    DashboardProgram program(dir, JobFile(), "nogroup");
+    ASSERT_FALSE(program.Url().empty()) << program.Errors();
+    const Finished run =
+        RunToEnd({"/usr/bin/python3", Script("dashboard_api.py"), program.Url(), "anonymous"});
+    EXPECT_EQ(run.status, 0) << run.output;
+}
+
+TEST(DashboardProgramTest, ServesTheApiToAnAdministrator) {
+    ThrowAwayAccounts accounts;
+    if (!accounts.Problem().empty()) {
+        GTEST_SKIP() << accounts.Problem();
+    }
+    ScratchDir dir;
+    DashboardProgram program(dir, JobFile(), accounts.group);
+    ASSERT_FALSE(program.Url().empty()) << program.Errors();
+    const Finished run =
+        RunToEnd({"/usr/bin/python3", Script("dashboard_api.py"), program.Url(), "api",
+                  accounts.admin, accounts.plain, ThrowAwayAccounts::kPassword});
+    EXPECT_EQ(run.status, 0) << run.output << program.Errors();
+}
+
+TEST(DashboardProgramTest, RendersTheJobListInABrowser) {
+    ThrowAwayAccounts accounts;
+    if (!accounts.Problem().empty()) {
+        GTEST_SKIP() << accounts.Problem();
+    }
+    ScratchDir dir;
+    DashboardProgram program(dir, JobFile(), accounts.group);
+    ASSERT_FALSE(program.Url().empty()) << program.Errors();
+    const std::string screenshot = std::string(OB_BIN_DIR) + "/../dashboard_jobs.png";
+    const Finished run =
+        RunToEnd({"/usr/bin/python3", Script("dashboard_browser.py"), program.Url(), accounts.admin,
+                  ThrowAwayAccounts::kPassword, screenshot});
+    if (run.status == kSkipped) {
+        GTEST_SKIP() << run.output;
+    }
+    EXPECT_EQ(run.status, 0) << run.output << program.Errors();
+    EXPECT_TRUE(std::filesystem::exists(screenshot));
+}
+
+TEST(DashboardProgramTest, RefusesAnAddressItCannotUse) {
+    const Finished run = RunToEnd({std::string(OB_BIN_DIR) + "/obrenta", "run", "--web", "1.2.3"});
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("--web takes ADDRESS:PORT or PORT"), std::string::npos) << run.output;
+}
+
+} // namespace
+} // namespace ob::test
