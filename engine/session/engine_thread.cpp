@@ -127,7 +127,8 @@ std::uint32_t EngineThreadMain(std::shared_ptr<EngineSession> owner) {
             }
             continue;
         }
-        if ((m.message >= 1024 && m.message <= 1031) || IsTickTimer(session, m)) {
+        if ((m.message >= 1024 && m.message <= 1031) || m.message == EM_CALL ||
+            IsTickTimer(session, m)) {
             if (EngineHandler(session, m) == Answer::Stop) {
                 msg::Message stop;
                 stop.message = EM_CONSOLE_STOP;
