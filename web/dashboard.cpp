@@ -3,6 +3,7 @@
 #include "common/regex/regex_program.h"
 #include "common/system_error_text.h"
 #include "platform/security/logon.h"
+#include "web/cookie_header.h"
 #include "web/dashboard_json.h"
 #include "web/engine_records.h"
 #include "web/web_assets.h"
@@ -58,22 +59,8 @@ std::optional<std::uint32_t> CountParameter(const httplib::Request& request, con
     return std::min(value, max);
 }
 
-std::string CookieValue(const httplib::Request& request, std::string_view name) {
-    const std::string header = request.get_header_value("Cookie");
-    std::string_view rest = header;
-    while (!rest.empty()) {
-        const auto semicolon = rest.find(';');
-        std::string_view pair = rest.substr(0, semicolon);
-        rest =
-            semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
-        while (!pair.empty() && pair.front() == ' ') {
-            pair.remove_prefix(1);
-        }
-        if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=') {
-            return std::string(pair.substr(name.size() + 1));
-        }
-    }
-    return {};
+std::string SessionToken(const httplib::Request& request) {
+    return CookieValue(request.get_header_value("Cookie"), Dashboard::kCookieName);
 }
 
 std::string SessionCookie(const std::string& token, bool clear) {
@@ -183,7 +170,7 @@ void Dashboard::Install(httplib::Server& server) {
 
 std::optional<Login> Dashboard::RequireLogin(const httplib::Request& request,
                                              httplib::Response& response, bool api) {
-    const std::string token = CookieValue(request, kCookieName);
+    const std::string token = SessionToken(request);
     if (!token.empty()) {
         if (auto login = sessions_.Find(token, Now())) {
             return login;
@@ -254,7 +241,7 @@ void Dashboard::LogIn(const httplib::Request& request, httplib::Response& respon
 }
 
 void Dashboard::LogOut(const httplib::Request& request, httplib::Response& response) {
-    sessions_.Close(CookieValue(request, kCookieName));
+    sessions_.Close(SessionToken(request));
     response.status = 303;
     response.set_header("Set-Cookie", SessionCookie("", true));
     response.set_header("Location", "/login");

@@ -2,6 +2,7 @@
 // sessions, times given in queries, and the pattern that finds one job's runs.
 
 #include "common/regex/regex_program.h"
+#include "web/cookie_header.h"
 #include "web/dashboard_json.h"
 #include "web/login_limiter.h"
 #include "web/login_sessions.h"
@@ -38,6 +39,20 @@ TEST(WebAddressTest, ParsesTheForms) {
         EXPECT_EQ(ParseWebAddress(c.text), c.want) << c.text;
     }
     EXPECT_EQ(FormatWebAddress({"::1", 80}), "[::1]:80");
+}
+
+TEST(CookieHeaderTest, FindsTheNamedCookieOnly) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"obrenta_session=abc", "abc"},
+        {"x=1; obrenta_session=abc; y=2", "abc"},
+        {"x=1;obrenta_session=", ""},
+        {"my_obrenta_session=abc", ""},
+        {"obrenta_sessionx=abc; obrenta_session=d", "d"},
+        {"", ""},
+    };
+    for (const auto& [header, want] : cases) {
+        EXPECT_EQ(CookieValue(header, "obrenta_session"), want) << header;
+    }
 }
 
 TEST(LoginLimiterTest, LocksAnAddressOutAfterFiveFailuresForTheWindow) {
