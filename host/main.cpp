@@ -1,5 +1,6 @@
 // obrenta: the command-line host of the engine.
 
+#include "host/history_command.h"
 #include "host/reg_command.h"
 #include "host/register_command.h"
 #include "host/run_command.h"
@@ -13,7 +14,9 @@ namespace {
 void Usage(std::ostream& err) {
     err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] "
            "[--web ADDRESS:PORT] [FILE...]\n"
-           "       obrenta check FILE...\n"
+           "       obrenta check [--next N [--from \"YYYY-MM-DD HH:MM:SS\"]] FILE...\n"
+           "       obrenta history [--job PATTERN] [--since TIME] [--failed] [--limit N] "
+           "[--json]\n"
            "       obrenta reg query KEY [NAME]\n"
            "       obrenta reg add KEY NAME DATA\n"
            "       obrenta reg delete KEY [NAME]\n"
@@ -34,6 +37,9 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(command, "check") == 0) {
         return ob::host::CheckCommand(argc - 1, argv + 1, std::cout, std::cerr);
+    }
+    if (std::strcmp(command, "history") == 0) {
+        return ob::host::HistoryCommand(argc - 1, argv + 1, std::cout, std::cerr);
     }
     if (std::strcmp(command, "reg") == 0) {
         return ob::host::RunRegCommand(argc - 1, argv + 1, std::cout, std::cerr);

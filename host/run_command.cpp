@@ -1,8 +1,10 @@
 #include "host/run_command.h"
 
+#include "host/check_next.h"
 #include "host/console_defaults.h"
 #include "host/host_session.h"
 #include "host/register_command.h"
+#include "obrenta/history.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
 #include "web/web_server.h"
@@ -163,6 +165,8 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     if (!host.Start()) {
         return 1;
     }
+    // Every run is recorded in history.db beside the machine settings.
+    OB_EnableHistory(host.Handle(), nullptr);
     if (!LoadAll(host, options.files)) {
         host.Stop();
         return 1;
@@ -185,8 +189,9 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
 }
 
 int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
-    if (argc < 2) {
-        err << "usage: obrenta check FILE...\n";
+    CheckOptions options;
+    if (!ParseCheckOptions(argc, argv, options, err)) {
+        err << "usage: obrenta check [--next N [--from \"YYYY-MM-DD HH:MM:SS\"]] FILE...\n";
         return 2;
     }
     BlockStopSignals();
@@ -199,9 +204,10 @@ int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     if (!host.Start()) {
         return 1;
     }
-    const bool loaded = LoadAll(host, std::vector<std::string>(argv + 1, argv + argc));
+    const bool loaded = LoadAll(host, options.files);
+    const bool previewed = !options.next || PrintNextTimes(host.Handle(), options, out, err);
     host.Stop();
-    return loaded ? 0 : 1;
+    return loaded && previewed ? 0 : 1;
 }
 
 } // namespace ob::host

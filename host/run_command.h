@@ -10,7 +10,8 @@ namespace ob::host {
 /// the engine did not start or the --web dashboard cannot listen, 2 for bad usage.
 int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
 
-/// obrenta check FILE...: loads without enabling the scheduler; 1 on a failed load.
+/// obrenta check [--next N [--from TIME]] FILE...: loads without enabling the
+/// scheduler and, with --next, prints each job's next N times; 1 on a failed load.
 int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 } // namespace ob::host

@@ -45,6 +45,17 @@ std::int64_t WholeNumber(const Variant& value, double least, double most) {
     return static_cast<std::int64_t>(number);
 }
 
+// A number rounded as the dispatcher rounds (half to even): 6 Overflow outside
+// [least, most].
+std::int64_t RoundedNumber(const Variant& value, double least, double most) {
+    RefuseNull(value);
+    const double rounded = std::nearbyint(value.ToDouble());
+    if (!(rounded >= least && rounded <= most)) {
+        throw ScriptException(vbscript::err::kOverflow);
+    }
+    return static_cast<std::int64_t>(rounded);
+}
+
 // Converts one argument; false when it is a text that cannot stand as its
 // parameter asks (the call then returns S_FALSE without running the member).
 bool Convert(const ParamInfo& param, const Variant& value, CallArgs::Value& out) {
@@ -56,6 +67,9 @@ bool Convert(const ParamInfo& param, const Variant& value, CallArgs::Value& out)
     case ParamType::I4:
         RefuseNull(value);
         out.number = value.ToLong();
+        return true;
+    case ParamType::UI4:
+        out.number = RoundedNumber(value, 0.0, 4294967295.0);
         return true;
     case ParamType::Context:
         out.number = WholeNumber(value, -kLargestWhole, kLargestWhole);

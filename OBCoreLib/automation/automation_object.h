@@ -49,6 +49,7 @@ inline constexpr std::size_t kWholeText = static_cast<std::size_t>(-1);
 enum class ParamType {
     I2,      ///< 16-bit signed
     I4,      ///< 32-bit signed; BOOL parameters are I4 as well (truth: non-zero)
+    UI4,     ///< 32-bit unsigned
     Text,    ///< BSTR, converted into a narrow text buffer
     Context, ///< a pointer-sized whole number (window and session values of Setup)
 };
@@ -87,6 +88,9 @@ public:
     }
     std::int16_t I2(std::size_t index) const {
         return static_cast<std::int16_t>(values_[index].number);
+    }
+    std::uint32_t UI4(std::size_t index) const {
+        return static_cast<std::uint32_t>(values_[index].number);
     }
     std::int64_t Context(std::size_t index) const { return values_[index].number; }
     const std::string& Text(std::size_t index) const { return values_[index].text; }

@@ -1,5 +1,6 @@
 #include "OBCoreLib/registration/class_table.h"
 
+#include "OBCoreLib/ftp/ftp_object.h"
 #include "OBCoreLib/runtime/runtime_object.h"
 
 #include "platform/text/ascii_case.h"
@@ -30,7 +31,7 @@ const std::array<ClassEntry, 5> kClasses = {{
      nullptr},
     {"ftp", "Cftp", "Iftp", "{A4096301-B0C3-451F-BB96-7CD097606AE2}",
      "{CF6933CD-AC25-48B5-BF21-9BF7DEF2E709}", "OBCoreLib.ftp.1", "OBCoreLib.ftp", "ftp Class",
-     nullptr},
+     &MakeFtpObject},
 }};
 
 const TypeLibraryInfo kTypeLibrary{"OBCoreLibLib", "{E2246137-6FE7-4D7E-B28E-4271EE2DDCC0}",

@@ -26,8 +26,4 @@ TextResult NoJobTime() {
     return {HResult::Ok, {}};
 }
 
-I4Result FtpRefused() {
-    return {HResult::False, 0};
-}
-
 } // namespace ob::corelib

@@ -1,9 +1,8 @@
-// The runtime object's methods whose services it does not use yet: the remote jobs
-// of the AT service (Net...) and the handle-based FTP methods (Ftp..., until they
-// are wired to the FTP client of common/ftp). Each answers as it does when its
-// service refuses: the failure result of its row with S_FALSE, and the accessors
-// of job objects as they answer a handle that is no job object (nothing can make
-// one yet). Thread of the calling script.
+// The runtime object's methods whose service it does not use yet: the remote jobs
+// of the AT service (Net...). Each answers as it does when its service refuses:
+// the failure result of its row with S_FALSE, and the accessors of job objects as
+// they answer a handle that is no job object (nothing can make one yet). Thread of
+// the calling script.
 #pragma once
 
 #include "OBCoreLib/automation/automation_object.h"
@@ -23,8 +22,5 @@ I4Result NoJobError();
 /// NetScheduleJobGetInfoCommand: "", S_FALSE; NetScheduleJobGetInfoTime: "", S_OK.
 TextResult NoJobCommand();
 TextResult NoJobTime();
-
-/// FtpConnect and every method on an FTP session handle: 0 with S_FALSE.
-I4Result FtpRefused();
 
 } // namespace ob::corelib

@@ -4,6 +4,7 @@
 #include "OBCoreLib/cron/cron_check.h"
 #include "OBCoreLib/runtime/account_methods.h"
 #include "OBCoreLib/runtime/engine_variables.h"
+#include "OBCoreLib/runtime/ftp_methods.h"
 #include "OBCoreLib/runtime/launch_methods.h"
 #include "OBCoreLib/runtime/message_pump.h"
 #include "OBCoreLib/runtime/pending_methods.h"
@@ -379,70 +380,90 @@ std::vector<MemberInfo> MakeMembers() {
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpCd",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpCd(a.I4(0), a.Text(1)));
+         }},
         {"FtpClose",
          36,
          M::Method,
          {I4("hSession")},
          R::I4,
          "method FtpClose",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpClose(a.I4(0)));
+         }},
         {"FtpConnect",
          37,
          M::Method,
          {Text("szHostName"), I2("port"), Text("szUserID"), Text("szPassword")},
          R::I4,
          "method FtpConnect",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpConnect(a.Text(0), a.I2(1), a.Text(2), a.Text(3)));
+         }},
         {"FtpDel",
          38,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpDel",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpDel(a.I4(0), a.Text(1)));
+         }},
         {"FtpGet",
          39,
          M::Method,
          {I4("hSession"), Text("pRemoteName"), Text("pLocalName"), I4("bBinary")},
          R::I4,
          "method FtpGet",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpGet(a.I4(0), a.Text(1), a.Text(2), a.I4(3)));
+         }},
         {"FtpMkDir",
          40,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpMkDir",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpMkDir(a.I4(0), a.Text(1)));
+         }},
         {"FtpPut",
          41,
          M::Method,
          {I4("hSession"), Text("pLocalName"), Text("pRemoteName"), I4("bBinary")},
          R::I4,
          "method FtpPut",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpPut(a.I4(0), a.Text(1), a.Text(2), a.I4(3)));
+         }},
         {"FtpRmDir",
          42,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpRmDir",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpRmDir(a.I4(0), a.Text(1)));
+         }},
         {"FtpRename",
          43,
          M::Method,
          {I4("hSession"), Text("oldname"), Text("newname")},
          R::I4,
          "method FtpRename",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpRename(a.I4(0), a.Text(1), a.Text(2)));
+         }},
         {"FtpTest",
          44,
          M::Method,
          {I4("hSession"), Text("pRemoteName")},
          R::I4,
          "method FtpTest",
-         [](AutomationObject&, const CallArgs&, Variant& out) { return Put(out, FtpRefused()); }},
+         [](AutomationObject&, const CallArgs& a, Variant& out) {
+             return Put(out, FtpTest(a.I4(0), a.Text(1)));
+         }},
         {"FindWindow",
          45,
          M::Method,

@@ -3,8 +3,9 @@
 // keep the interface's slot order and dispatch ids 1 to 50 (RuntimeMembers()); the
 // bodies live beside it, one concern a file: engine_link (Setup, Print, Return,
 // Raise, AddUpdateInfo), message_pump, account_methods, launch_methods,
-// engine_variables, window_lookup, cron/cron_check, and pending_methods for the AT
-// and FTP methods still to come. Handles are those of the process's handle table.
+// engine_variables, window_lookup, ftp_methods, cron/cron_check, and
+// pending_methods for the AT methods still to come. Handles are those of the
+// process's handle table.
 //
 // Apartment threaded: an object is used by the thread of the script that created
 // it. When it is released, an impersonation it began on that thread ends.

@@ -71,6 +71,10 @@ public:
     /// after its last "/" matches an entry of that directory; else 0.
     int Test(std::string_view name);
 
+    /// Publishes a failure the caller found before asking the server (an argument
+    /// the client cannot use) as the operation's outcome; false.
+    bool Refuse(std::uint32_t code) { return Failed(code); }
+
     /// The current remote directory ("" when not connected).
     std::string CurrentDirectory() const;
     /// The number and text of the last failure (0 and "" before any).

@@ -1,5 +1,6 @@
 #include "engine/actions/action_context.h"
 
+#include "engine/history/run_history.h"
 #include "engine/loading/core_dump.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
@@ -19,13 +20,15 @@ std::string OrNull(const std::optional<std::string>& value) {
 
 } // namespace
 
-Outcome SoftFailure(ActionContext& /*context*/, std::string_view message) {
+Outcome SoftFailure(ActionContext& context, std::string_view message) {
+    NoteRunFailure(context, message, history::Failure::Soft);
     const std::string text(message);
     OB_GeneralError(text.c_str());
     return Outcome::SoftFailure;
 }
 
 Outcome FatalFailure(ActionContext& context, std::string_view message) {
+    NoteRunFailure(context, message, history::Failure::Fatal);
     EngineSession& session = context.session;
     const Job& job = context.job;
     const auto fileName = job.GetVariable("$FILENAME");

@@ -4,6 +4,7 @@
 #include "common/system_error_text.h"
 #include "engine/console/command_server.h"
 #include "engine/console/console_help.h"
+#include "engine/console/history_command.h"
 #include "engine/console/job_listing.h"
 #include "engine/console/telnet_parser.h"
 #include "engine/expansion/leading_integer.h"
@@ -194,6 +195,10 @@ void ExecuteLine(EngineSession& session, CommandServer& server, std::size_t inde
         ok = LogLines(session, c, words.first, true);
     } else if (is("find")) {
         ok = Find(session, c, words.last);
+    } else if (is("history")) {
+        std::vector<std::string> listing;
+        ok = HistoryCommand(session, Trim(line).substr(command.size()), listing);
+        QueueAll(c, std::move(listing));
     } else if (is("help")) {
         QueueAll(c, HelpText(words.first));
     } else if (is("exit")) {

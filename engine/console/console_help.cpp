@@ -13,8 +13,8 @@ struct Usage {
     std::initializer_list<const char*> lines;
 };
 
-const std::array<Usage, 9>& Usages() {
-    static const std::array<Usage, 9> usages{{
+const std::array<Usage, 10>& Usages() {
+    static const std::array<Usage, 10> usages{{
         {"echo", {"Usage: echo <on|off>\r\n", "Reason: Turn on/off client side echo.\r\n"}},
         {"exit", {"Usage: exit\r\n", "Reason: Close and exit this terminal session.\r\n"}},
         {"find",
@@ -27,6 +27,11 @@ const std::array<Usage, 9>& Usages() {
          {"Usage: help [command]\r\n", "Reason: List command usage summary info.\r\n",
           "Default: If no argument is supplied, all commands are listed.\r\n"}},
         {"hello", {"Usage: hello\r\n", "Reason: Elicit a response from the server.\r\n"}},
+        {"history",
+         {"Usage: history [--job regexp] [--since time] [--failed] [--limit count]\r\n",
+          "Reason: List the recorded runs of Jobs, newest last.\r\n",
+          "Where: time is YYYY-MM-DD [HH:MM[:SS]] or a span back such as 90m, 12h, 7d.\r\n",
+          "Default: the last 50 runs.\r\n"}},
         {"kill", {"Usage: kill <regexp>\r\n", "Reason: Kill Jobs matching regexp.\r\n"}},
         {"list",
          {"Usage: list [-ts] [regexp]\r\n", "Reason: List loaded Jobs.\r\n",

@@ -3,6 +3,7 @@
 #include "common/regex/regex_program.h"
 #include "engine/expansion/expand_text.h"
 #include "engine/jobs/time_statement.h"
+#include "engine/scheduling/next_run.h"
 #include "engine/session/engine_session.h"
 
 namespace ob::engine {
@@ -12,6 +13,15 @@ constexpr const char* kLongDateTime = "%#c";
 
 std::string LongDate(const datetime::OleDate& date) {
     return date.Format(kLongDateTime);
+}
+
+// The next time the scheduler fires the job, as the schedule preview finds it (skip
+// days, suspend windows and every start statement considered), or "(Never)".
+std::string NextFiring(const Job& job) {
+    PreviewOptions options;
+    options.from = datetime::OleDate::Now();
+    const JobPreview preview = PreviewJob(JobSnapshot::Of(job), options);
+    return preview.times.empty() ? std::string("(Never)") : LongDate(preview.times.front());
 }
 
 void AppendTriggers(const Job& job, std::vector<std::string>& out) {
@@ -28,7 +38,7 @@ void AppendTriggers(const Job& job, std::vector<std::string>& out) {
     out.push_back("\tCreated: " + created + "\r\n");
     out.push_back("\tSchedule Last: " +
                   (neverFired ? std::string("(NEW)") : LongDate(start->lastFire)) + "\r\n");
-    out.push_back("\tSchedule Next: " + LongDate(start->next) + "\r\n");
+    out.push_back("\tSchedule Next: " + NextFiring(job) + "\r\n");
 }
 
 void AppendStatistics(const Job& job, std::vector<std::string>& out) {

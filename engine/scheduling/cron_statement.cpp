@@ -56,9 +56,9 @@ common::CronFields CronStatementFields::Fields() const {
     return fields;
 }
 
-void NextCronTimeFromFields(TimeStatement& statement, const common::CronFields& fields) {
-    const std::optional<double> next =
-        common::NextCronTime(statement.cron, fields, datetime::OleDate::Now().Value());
+void NextCronTimeFromFields(TimeStatement& statement, const common::CronFields& fields,
+                            const datetime::OleDate& now) {
+    const std::optional<double> next = common::NextCronTime(statement.cron, fields, now.Value());
     if (next) {
         // Candidates are now + k minutes: keep the seconds, drop the rounding noise.
         statement.next = WholeSeconds(datetime::OleDate(*next));
@@ -67,7 +67,7 @@ void NextCronTimeFromFields(TimeStatement& statement, const common::CronFields& 
 
 void NextCronTime(TimeStatement& statement) {
     if (const auto found = CronStatementFields::Find(statement.Text(), std::nullopt)) {
-        NextCronTimeFromFields(statement, found->Fields());
+        NextCronTimeFromFields(statement, found->Fields(), datetime::OleDate::Now());
     }
 }
 

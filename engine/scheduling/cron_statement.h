@@ -6,6 +6,7 @@
 #pragma once
 
 #include "common/cron/cron_evaluator.h"
+#include "platform/time/ole_date.h"
 
 #include <cstddef>
 #include <optional>
@@ -35,8 +36,9 @@ private:
     std::size_t at_ = 0;
 };
 
-/// Sets the statement's next time to the first moment from now at which `fields`
+/// Sets the statement's next time to the first moment from `now` at which `fields`
 /// fire on a copy of its cron state; leaves it unchanged when they never do.
-void NextCronTimeFromFields(TimeStatement& statement, const common::CronFields& fields);
+void NextCronTimeFromFields(TimeStatement& statement, const common::CronFields& fields,
+                            const datetime::OleDate& now);
 
 } // namespace ob::engine

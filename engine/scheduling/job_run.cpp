@@ -4,7 +4,7 @@
 #include "engine/actions/statement_executor.h"
 #include "engine/jobs/action_statement.h"
 #include "engine/jobs/session_jobs.h"
-#include "engine/scheduling/time_specification.h"
+#include "engine/scheduling/start_test.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/output.h"
@@ -46,24 +46,13 @@ ActionStatement* NextAction(EngineSession& session, Job& job, std::size_t& index
 
 // True when one of the job's stop statements holds now.
 bool StopTestHolds(EngineSession& session, Job& job) {
-    std::vector<TimeStatement*> stops;
-    {
-        SessionLock lock(session);
-        for (const auto& statement : job.Statements()) {
-            if (statement->Kind() == KIND_STOP) {
-                stops.push_back(static_cast<TimeStatement*>(statement.get()));
-            }
-        }
+    SessionScheduleContext context(session);
+    bool expire = false;
+    const bool holds = StopHolds(context, job.Statements(), TickTime::Current(), expire);
+    if (expire) {
+        job.SetFlags(JF_EXPIRED);
     }
-    for (TimeStatement* stop : stops) {
-        if (ClearRequested(session)) {
-            return false;
-        }
-        if (TimeCheckWrapped(session, job, *stop, false) == 1) {
-            return true;
-        }
-    }
-    return false;
+    return holds;
 }
 
 // A run-control line: level-1 system message for internal jobs, else printed

@@ -1,8 +1,10 @@
 #include "engine/scheduling/scheduler.h"
 
+#include "engine/history/run_history.h"
 #include "engine/jobs/action_statement.h"
 #include "engine/jobs/session_jobs.h"
 #include "engine/scheduling/job_run.h"
+#include "engine/scheduling/start_test.h"
 #include "engine/scheduling/time_specification.h"
 #include "engine/session/engine_messages.h"
 #include "engine/session/engine_session.h"
@@ -80,47 +82,15 @@ bool StillQueued(EngineSession& session, const Job* job) {
     return session.jobs.Contains(job);
 }
 
-// The job is suspended when more of its suspend statements than resume statements
-// hold now; each is evaluated afresh (current time and variables) first.
-bool Suspended(EngineSession& session, Job& job) {
-    int counter = 0;
-    for (const auto& statement : job.Statements()) {
-        const std::uint32_t kind = statement->Kind();
-        if (kind != KIND_SUSPEND && kind != KIND_RESUME) {
-            continue;
-        }
-        auto& time = static_cast<TimeStatement&>(*statement);
-        if (!ReevaluateSpecification(session, time)) {
-            return false;
-        }
-        if (TimeCheckWrapped(session, job, time, false) == 1) {
-            counter += kind == KIND_SUSPEND ? 1 : -1;
-        }
-    }
-    return counter > 0;
-}
-
 // The first start statement that fires now, or null. Due repeating starts are
 // rescheduled by the test itself, so a skipped or suspended occurrence is lost.
 TimeStatement* StartTest(EngineSession& session, Job& job) {
-    for (const auto& statement : job.Statements()) {
-        if (ClearRequested(session)) {
-            return nullptr;
-        }
-        if (statement->Kind() != KIND_START) {
-            continue;
-        }
-        auto& start = static_cast<TimeStatement&>(*statement);
-        if (TimeCheckWrapped(session, job, start, true) == 1) {
-            if (SkippedToday(job) || Suspended(session, job)) {
-                SystemMessage(session, "Skipping", LEVEL_RUN_CONTROL);
-                continue;
-            }
-            return &start;
-        }
-        SystemMessage(session, "CheckEvent == false.", LEVEL_RUN_CONTROL);
+    SessionScheduleContext context(session);
+    const StartDecision decision = DecideStart(context, job.Statements(), TickTime::Current());
+    if (decision.expire) {
+        job.SetFlags(JF_EXPIRED);
     }
-    return nullptr;
+    return decision.fired;
 }
 
 } // namespace
@@ -142,11 +112,14 @@ StepResult ProcessOneJob(EngineSession& session, Job* job) {
         return StepResult::Next;
     }
     TriggerLine(session, *job);
+    RunRecording recording(session, *job);
     const RunResult result = RunJob(session, fired, *job);
+    recording.Finish(result);
     return RunControl(session, *job, result);
 }
 
 void Tick(EngineSession& session) {
+    ReportHistoryProblems(session);
     const std::uint32_t flags = session.flags.load();
     if ((flags & SF_ENABLED) != 0 && (flags & SF_TICK_BUSY) == 0 &&
         session.stepState.load() != StepState::Paused) {

@@ -55,12 +55,13 @@ bool ParseSkip(EngineSession& session, const std::vector<std::string>& tokens,
     return true;
 }
 
-bool SkippedToday(const Job& job) {
+bool SkippedOn(const std::vector<std::unique_ptr<Statement>>& statements,
+               const datetime::OleDate& day) {
     datetime::DateParts today;
-    if (!datetime::OleDate::Now().GetParts(today)) {
+    if (!day.GetParts(today)) {
         return false;
     }
-    for (const auto& statement : job.Statements()) {
+    for (const auto& statement : statements) {
         const auto* skip = dynamic_cast<const SkipStatement*>(statement.get());
         if (skip == nullptr) {
             continue;
@@ -79,6 +80,10 @@ bool SkippedToday(const Job& job) {
         }
     }
     return false;
+}
+
+bool SkippedToday(const Job& job) {
+    return SkippedOn(job.Statements(), datetime::OleDate::Now());
 }
 
 } // namespace ob::engine

@@ -10,7 +10,6 @@
 #include "engine/expansion/argument_tokeniser.h"
 #include "engine/expansion/leading_integer.h"
 #include "engine/scheduling/cron_statement.h"
-#include "engine/scheduling/specification_error.h"
 #include "engine/scheduling/whole_seconds.h"
 #include "platform/text/ascii_case.h"
 #include "platform/time/ole_date.h"
@@ -100,9 +99,9 @@ bool Representable(const OleDate& date) {
 
 } // namespace
 
-bool EvaluateSpecification(EngineSession& session, const std::vector<std::string>& tokens,
-                           TimeStatement& statement, std::string_view statementText) {
-    const OleDate now = OleDate::Now();
+bool EvaluateSpecification(ScheduleContext& context, const std::vector<std::string>& tokens,
+                           TimeStatement& statement, std::string_view statementText,
+                           const OleDate& now) {
     statement.next = now;
     const bool twelveHour = datetime::LocaleUses12Hour();
 
@@ -112,18 +111,18 @@ bool EvaluateSpecification(EngineSession& session, const std::vector<std::string
         if (Is(option, "-cron")) {
             const auto found = CronStatementFields::Find(statementText, i);
             if (!found) {
-                ReportSpecificationError(session, BadDateFormat(statementText));
+                context.Error(BadDateFormat(statementText));
                 return false;
             }
             statement.flags |= STF_CRON;
             statement.cron = common::CronContext::Fresh(now.Value());
-            NextCronTimeFromFields(statement, found->Fields());
+            NextCronTimeFromFields(statement, found->Fields(), now);
             return true; // the rest of the text belongs to the cron fields
         }
         if (Is(option, "-delay") || Is(option, "-inc") || Is(option, "-constrain")) {
             const std::optional<OleDateSpan> span = SpanAt(tokens, i + 1);
             if (!span) {
-                ReportSpecificationError(session, ExpectedArgument(statementText));
+                context.Error(ExpectedArgument(statementText));
                 return false;
             }
             if (Is(option, "-delay")) {
@@ -131,7 +130,7 @@ bool EvaluateSpecification(EngineSession& session, const std::vector<std::string
             } else if (Is(option, "-inc")) {
                 // A negative increment could never carry the next time past now.
                 if (span->TotalSeconds() <= 0) {
-                    ReportSpecificationError(session, BadDateFormat(statementText));
+                    context.Error(BadDateFormat(statementText));
                     return false;
                 }
                 statement.increment = *span;
@@ -167,13 +166,13 @@ bool EvaluateSpecification(EngineSession& session, const std::vector<std::string
         if (Is(option, "-time")) {
             const std::optional<std::string> text = Joined(tokens, i + 1, twelveHour ? 2 : 1);
             if (!text) {
-                ReportSpecificationError(session, ExpectedArgument(statementText));
+                context.Error(ExpectedArgument(statementText));
                 return false;
             }
             const OleDate time = OleDate::Parse(*text);
             const OleDate today = TodayAt(now, time);
             if (!today.IsValid()) {
-                ReportSpecificationError(session, BadDateFormat(statementText));
+                context.Error(BadDateFormat(statementText));
                 return false;
             }
             statement.next = today;
@@ -188,7 +187,7 @@ bool EvaluateSpecification(EngineSession& session, const std::vector<std::string
             date = TodayAt(now, date); // a time alone is a time of today
         }
         if (!date.IsValid()) {
-            ReportSpecificationError(session, BadDateFormat(statementText));
+            context.Error(BadDateFormat(statementText));
             return false;
         }
         statement.next = date;
@@ -196,20 +195,32 @@ bool EvaluateSpecification(EngineSession& session, const std::vector<std::string
     }
 
     if ((statement.flags & STF_CRON) == 0 && !Representable(statement.next)) {
-        ReportSpecificationError(session, BadDateFormat(statementText));
+        context.Error(BadDateFormat(statementText));
         return false;
     }
     statement.next = WholeSeconds(statement.next);
     return true;
 }
 
-bool ReevaluateSpecification(EngineSession& session, TimeStatement& statement) {
+bool EvaluateSpecification(EngineSession& session, const std::vector<std::string>& tokens,
+                           TimeStatement& statement, std::string_view statementText) {
+    SessionScheduleContext context(session);
+    return EvaluateSpecification(context, tokens, statement, statementText, OleDate::Now());
+}
+
+bool ReevaluateSpecification(ScheduleContext& context, TimeStatement& statement,
+                             const OleDate& now) {
     std::vector<std::string> tokens;
     if (ArgumentTokeniser(statement.Text(), TOKENISE_EXPAND, tokens) != TokeniseResult::Ok) {
-        ReportSpecificationError(session, BadDateFormat(statement.Text()));
+        context.Error(BadDateFormat(statement.Text()));
         return false;
     }
-    return EvaluateSpecification(session, tokens, statement, statement.Text());
+    return EvaluateSpecification(context, tokens, statement, statement.Text(), now);
+}
+
+bool ReevaluateSpecification(EngineSession& session, TimeStatement& statement) {
+    SessionScheduleContext context(session);
+    return ReevaluateSpecification(context, statement, OleDate::Now());
 }
 
 } // namespace ob::engine

@@ -1,12 +1,12 @@
 #include "engine/services/ftp_service.h"
 
 #include "common/ftp/ftp_session.h"
+#include "common/ftp/ftp_status_variables.h"
 #include "engine/expansion/leading_integer.h"
-#include "engine/services/ftp_status_variables.h"
 #include "engine/services/service_handle_table.h"
-#include "variables/variable_manager.h"
 #include "obrenta/service.h"
 #include "platform/text/ascii_case.h"
+#include "variables/variable_manager.h"
 
 #include <array>
 #include <mutex>
@@ -22,7 +22,7 @@ using common::ftp::FtpSession;
 /// A connection the service keeps between calls.
 class FtpServiceConnection final : public ServiceObject {
 public:
-    FtpServiceConnection() : session_(EngineFtpStatus()) {}
+    FtpServiceConnection() : session_(common::ftp::StoreFtpStatus()) {}
     std::mutex& Lock() { return lock_; }
     FtpSession& Session() { return session_; }
 

@@ -11,6 +11,8 @@ inline constexpr std::uint32_t EM_CLOSE_WINDOWS = 1027;
 inline constexpr std::uint32_t EM_PHASE = 1028;
 inline constexpr std::uint32_t EM_RUN_JOB = 1029;
 inline constexpr std::uint32_t EM_SYNC = 1030;
+/// Answer the schedule previews waiting in the session's mailbox.
+inline constexpr std::uint32_t EM_PREVIEW = 1031;
 
 // Command-server messages (WM_USER + 8 ...).
 inline constexpr std::uint32_t EM_CONSOLE_STOP = 1032;

@@ -9,6 +9,7 @@
 #include "engine/console/command_server.h"
 #include "engine/jobs/job_queue.h"
 #include "engine/session/engine_calls.h"
+#include "engine/scheduling/preview_mailbox.h"
 #include "engine/services/shared_library.h"
 #include "engine/session/log_ring.h"
 #include "engine/session/step_control.h"
@@ -32,6 +33,8 @@ namespace ob::engine {
 /// A loaded service module (filled by the service loader, engine/services). It owns
 /// its libraries: they are closed when the session's service list goes away, the
 /// service's own library before the dependencies it was loaded after.
+class RunHistory;
+
 struct ServiceModule {
     std::string name;                   ///< as given to -load -service
     OB_ServiceMain entry = nullptr;     ///< the library's service_main
@@ -106,6 +109,12 @@ struct EngineSession {
     std::uintptr_t tickTimer = 0;
     /// Work other threads wait for on the engine thread (run on EM_CALL).
     EngineCalls calls;
+    /// Schedule previews other threads wait for (answered on EM_PREVIEW).
+    PreviewMailbox previews;
+    /// The run history, once the host enabled it: set once (under `lock`) and kept
+    /// as long as the session; `history` is read without the lock.
+    std::shared_ptr<RunHistory> historyOwner;
+    std::atomic<RunHistory*> history{nullptr};
 };
 
 /// Enters the session lock for a scope, counting the nesting.

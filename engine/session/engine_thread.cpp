@@ -84,6 +84,9 @@ Answer EngineHandler(EngineSession& session, const msg::Message& m) {
     case EM_CALL:
         session.calls.RunWaiting(session);
         return Answer::Continue;
+    case EM_PREVIEW:
+        session.previews.Answer(session);
+        return Answer::Continue;
     default:
         return Answer::Continue;
     }

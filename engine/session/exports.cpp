@@ -7,27 +7,14 @@
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "engine/session/session_registry.h"
+#include "engine/session/with_session.h"
 #include "platform/msg/message_queue.h"
 
 namespace {
 
 using ob::engine::EngineSession;
-using ob::engine::FindSession;
 using ob::engine::SessionLock;
-
-// Runs `body` on a live session; OB_INVALID for a null or unknown handle, and for
-// anything thrown (no exception leaves an export).
-template <typename Body> uint32_t WithSession(OB_SESSION handle, Body&& body) {
-    try {
-        auto session = FindSession(handle);
-        if (!session) {
-            return OB_INVALID;
-        }
-        return body(*session);
-    } catch (...) {
-        return OB_INVALID;
-    }
-}
+using ob::engine::WithSession;
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "engine/session/output.h"
 
+#include "engine/history/run_history.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/event_poster.h"
 #include "platform/text/blank.h"
@@ -24,6 +25,7 @@ void PrintText(EngineSession& session, std::string_view text, bool endOfLine) {
     PostTextEvent(session, OB_EV_TEXT, text);
     if (endOfLine) {
         PostEvent(session, OB_EV_EOL, 0);
+        NoteOutputLine(session);
     }
 }
 

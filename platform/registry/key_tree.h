@@ -9,7 +9,7 @@
 // inside its transactions.
 #pragma once
 
-#include "platform/registry/sqlite_connection.h"
+#include "platform/sqlite/sqlite_connection.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,6 +18,10 @@
 #include <vector>
 
 namespace ob::registry::detail {
+
+using sqlite::SqliteConnection;
+using sqlite::SqliteError;
+using sqlite::Statement;
 
 inline constexpr std::int64_t kRootKeyId = 0;
 

@@ -31,7 +31,7 @@ bool IsBusy(const SqliteError& error) {
 }
 
 bool IsCorrupt(const SqliteError& error) {
-    return error.Primary() == SQLITE_CORRUPT || error.Primary() == SQLITE_NOTADB;
+    return error.Corrupt();
 }
 
 // A short random pause between retries, so that competing processes spread out.

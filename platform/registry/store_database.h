@@ -18,7 +18,7 @@
 #pragma once
 
 #include "platform/registry/key_tree.h"
-#include "platform/registry/sqlite_connection.h"
+#include "platform/sqlite/sqlite_connection.h"
 #include "platform/registry/store_location.h"
 
 #include <cstdint>

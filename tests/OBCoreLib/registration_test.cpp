@@ -91,8 +91,7 @@ TEST_F(Registration, OnlyTheRuntimeCanBeCreatedAndOnlyOnceRegistered) {
         ASSERT_NE(object, nullptr) << progId;
         EXPECT_EQ(object->TypeName(), "IRuntime");
     }
-    for (const char* progId :
-         {"OBCoreLib.EmailSystem", "OBCoreLib.smtp", "OBCoreLib.pop3.1", "OBCoreLib.ftp"}) {
+    for (const char* progId : {"OBCoreLib.EmailSystem", "OBCoreLib.smtp", "OBCoreLib.pop3.1"}) {
         EXPECT_EQ(CreateError(progId), 429) << progId;
     }
 }

@@ -237,13 +237,29 @@ TEST(RuntimeDispatch, HandlesThatNameNothingAreFailuresNeverAddresses) {
         {"NetScheduleJobEnumGet", {Variant::Long(1)}, 0, HResult::False},
         {"FtpClose", {}, 0, HResult::False},
         {"FtpCd", {Variant::String("d")}, 0, HResult::False},
+        {"FtpDel", {Variant::String("f")}, 0, HResult::False},
+        {"FtpMkDir", {Variant::String("d")}, 0, HResult::False},
+        {"FtpRmDir", {Variant::String("d")}, 0, HResult::False},
+        {"FtpRename", {Variant::String("a"), Variant::String("b")}, 0, HResult::False},
+        {"FtpTest", {Variant::String("*")}, 0, HResult::False},
         {"FtpGet",
          {Variant::String("r"), Variant::String("l"), Variant::Long(-1)},
          0,
          HResult::False},
+        {"FtpPut",
+         {Variant::String("l"), Variant::String("r"), Variant::Long(0)},
+         0,
+         HResult::False},
     };
-    for (const std::int32_t handle : {0, freed, 0x7FFFFFFF, -5}) {
+    // A live handle of another kind is no FTP session either, and stays alive.
+    const std::int32_t message = HandleTable::Process().Add(
+        std::make_shared<MessagePayload>(msg::Message{0, 0x402, 1, 2}, 0));
+    ASSERT_NE(message, 0);
+    for (const std::int32_t handle : {0, freed, 0x7FFFFFFF, -5, message}) {
         for (const Case& c : cases) {
+            if (handle == message && std::string_view(c.method).substr(0, 3) != "Ftp") {
+                continue;
+            }
             std::vector<Variant> args = {Variant::Long(handle)};
             args.insert(args.end(), c.extra.begin(), c.extra.end());
             const CallResult result = object.Call(c.method, args);
@@ -251,13 +267,15 @@ TEST(RuntimeDispatch, HandlesThatNameNothingAreFailuresNeverAddresses) {
             EXPECT_EQ(result.status, c.status) << c.method << " " << handle;
         }
     }
+    EXPECT_EQ(object.Call("GetMessageId", {Variant::Long(message)}).value.ToLong(), 0x402);
+    EXPECT_EQ(HandleTable::Process().Free(message), HandleTable::FreeResult::Closed);
     EXPECT_EQ(object.Call("NetScheduleJobGetInfoCommand", {Variant::Long(freed)}).status,
               HResult::False);
     EXPECT_EQ(object.Call("NetScheduleJobGetInfoTime", {Variant::Long(freed)}).value.ToString(),
               "");
 }
 
-TEST(RuntimeDispatch, TheRemoteJobAndFtpMethodsAnswerTheirRefusal) {
+TEST(RuntimeDispatch, TheRemoteJobMethodsAnswerTheirRefusal) {
     RuntimeObject object;
     const auto s = [](const char* text) { return Variant::String(text); };
     const auto n = [](int value) { return Variant::Long(value); };
@@ -274,7 +292,6 @@ TEST(RuntimeDispatch, TheRemoteJobAndFtpMethodsAnswerTheirRefusal) {
         {"NetScheduleJobDel", {s(""), n(1), n(5)}, 0},
         {"NetScheduleJobGetInfo", {s(""), n(1)}, 0},
         {"NetScheduleJobEnum", {s("")}, 0},
-        {"FtpConnect", {s("localhost"), n(21), s("anonymous"), s("x")}, 0},
     };
     for (const Case& c : cases) {
         const CallResult result = object.Call(c.method, c.args);

@@ -212,7 +212,7 @@ TEST(ConsoleHelp, TopicsIgnoreCase) {
               (std::vector<std::string>{"Usage: kill <regexp>\r\n",
                                         "Reason: Kill Jobs matching regexp.\r\n"}));
     EXPECT_TRUE(HelpText("nothing").empty());
-    EXPECT_EQ(HelpText("").size(), 9u + 24u); // nine blocks, each closed by "\r\n"
+    EXPECT_EQ(HelpText("").size(), 10u + 28u); // ten blocks, each closed by "\r\n"
 }
 
 } // namespace

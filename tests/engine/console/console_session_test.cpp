@@ -3,6 +3,7 @@
 
 #include "console_fixture.h"
 #include "engine/jobs/session_jobs.h"
+#include "obrenta/history.h"
 
 #include <fcntl.h>
 #include <fstream>
@@ -106,6 +107,39 @@ TEST_F(ConsoleSessionTest, ListShowsTriggersAndStatistics) {
     // Options only: no trigger or statistics blocks.
     answer = Ask(*client, "list");
     EXPECT_EQ(answer, "runner: \r\nsleeper: \r\nhelper: \r\n3 Job(s)\r\n+OK\r\n" + HostPrompt());
+}
+
+TEST_F(ConsoleSessionTest, ListShowsThePreviewedNextTimeAndHistoryTheRecordedRuns) {
+    ASSERT_EQ(OB_EnableHistory(host_.Session(), (dir_ / "history.db").c_str()), OB_OK);
+    // A Friday start, skipped on Fridays: it next fires on Saturday.
+    LoadJobs("{\n-name once\n-start\n-action -print ran\n}\n"
+             "{\n-name weekend\n-start 2099-01-02 03:04:05 -inc 1 0 0 0\n-skip -week 6\n}\n");
+    auto client = Connect();
+    ASSERT_TRUE(client->Login("admin", "secret"));
+    std::string answer = Ask(*client, "list -t weekend");
+    EXPECT_NE(answer.find("\tSchedule Next: Saturday, January 3, 2099 03:04:05\r\n"),
+              std::string::npos)
+        << answer;
+
+    ASSERT_EQ(OB_ModifyFlags(host_.Session(), SF_ENABLED, 0), OB_OK);
+    ASSERT_TRUE(WaitFor([&] {
+        answer = Ask(*client, "history --job ^once$");
+        return answer.find(" once\r\n") != std::string::npos;
+    }));
+    EXPECT_EQ(answer.rfind("STARTED                    TOOK  OUTCOME   LINES  JOB\r\n", 0), 0u)
+        << answer;
+    EXPECT_NE(answer.find("  continue      1  once\r\n+OK\r\n"), std::string::npos) << answer;
+    answer = Ask(*client, "list -t once");
+    EXPECT_NE(answer.find("\tSchedule Next: (Never)\r\n"), std::string::npos) << answer;
+
+    answer = Ask(*client, "history --since 2024-03-04 10:00 --limit 1 --failed");
+    EXPECT_NE(answer.find("(no runs)\r\n+OK\r\n"), std::string::npos) << answer;
+    answer = Ask(*client, "history --limit many");
+    EXPECT_NE(answer.find("--limit takes a whole number from 0 to 1000000, not 'many'\r\n"
+                          "Usage: history "),
+              std::string::npos)
+        << answer;
+    EXPECT_NE(answer.find("+FAILED\r\n"), std::string::npos) << answer;
 }
 
 TEST_F(ConsoleSessionTest, KillRemovesEveryMatchingJob) {

@@ -2,86 +2,18 @@
 // aborts, muting, skipping and the idle report.
 
 #include "engine/loading/job_loader.h"
-#include "engine/scheduling/scheduler.h"
-#include "engine/session/engine_session.h"
-#include "engine/session/event_poster.h"
-#include "platform/msg/message_queue.h"
-#include "platform/msg/window.h"
-#include "platform/time/clock.h"
-#include "support/host_events.h"
-#include "support/scratch.h"
+#include "platform/env/environment.h"
+#include "queue_fixture.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
-#include <fstream>
 
 namespace ob::engine {
 namespace {
 
 using std::chrono::seconds;
 
-// A session without an engine thread: the test calls Tick itself, on a clock it
-// sets, and reads the output lines from a window of its own thread.
-class SchedulerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-        test::UseScratchStores(dir_);
-        env::Set("JR.OUTPUT_LEVEL", "0");
-        msg::RegisterClass("SchedulerTestHost", msg::DefWindowProc);
-        window_ = msg::CreateWindow("SchedulerTestHost", "scheduler test");
-        session_.hostWindow = window_;
-        session_.creatorThreadId = msg::GetCurrentThreadId();
-        session_.flags.store(SF_ENABLED);
-        // Sunday 4 March 2007, 10:00:00 UTC.
-        now_ = std::chrono::system_clock::from_time_t(1173002400);
-        clock::SetTestClock([this] { return now_; });
-    }
-    void TearDown() override {
-        clock::SetTestClock(nullptr);
-        Drain();
-        msg::DestroyWindow(window_);
-    }
-
-    void Load(const std::string& text, std::uint32_t options = 0) {
-        const std::string path = dir_ / "jobs.jr";
-        std::ofstream(path) << text;
-        ASSERT_TRUE(LoadJobScript(session_, path.c_str(), options));
-        Drain();
-        lines_.clear();
-        idleBefore_ += idle_;
-        idle_ = 0;
-    }
-
-    // One tick `advance` after the previous one; returns the lines it printed.
-    std::vector<std::string> TickAfter(seconds advance) {
-        now_ += advance;
-        lines_.clear();
-        Tick(session_);
-        Drain();
-        return lines_;
-    }
-
-    void Drain() {
-        for (std::string& line : reader_.Read()) {
-            lines_.push_back(std::move(line));
-        }
-        idle_ = static_cast<int>(reader_.Count(OB_EV_NOTIFY, OB_NOTIFY_IDLE)) - idleBefore_;
-    }
-
-    test::ScratchDir dir_;
-    EngineSession session_;
-    msg::Hwnd window_ = 0;
-    std::chrono::system_clock::time_point now_;
-    std::vector<std::string> lines_;
-    test::HostLineReader reader_;
-    int idle_ = 0;
-    int idleBefore_ = 0; ///< idle reports read before the last Load
-};
+using SchedulerTest = QueueTest;
 
 TEST_F(SchedulerTest, StartAndStopWithoutArgumentsRunOnceAndRemoveTheJob) {
     Load("{\n-name once\n-start\n-stop\n-action -print ran\n}\n");

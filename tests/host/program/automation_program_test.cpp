@@ -13,7 +13,6 @@
 namespace ob::test {
 namespace {
 
-const char* kPortKey = "HKLM\\Software\\Varndel Software\\Obrenta\\Communication";
 const char* kRuntimeClass = "HKCR\\OBCoreLib.Runtime\\CLSID";
 
 TEST(AutomationProgram, RegisterAndUnregisterTheInstalledLibrary) {

@@ -25,8 +25,6 @@
 namespace ob::test {
 namespace {
 
-const char* kPortKey = "HKLM\\Software\\Varndel Software\\Obrenta\\Communication";
-
 TEST(HostProgram, RunPrintsTheStartUpPhasesAndStopsAfterItsSeconds) {
     ScratchDir dir;
     Program obrenta(dir);

@@ -116,4 +116,7 @@ private:
     const ScratchDir& dir_;
 };
 
+/// The key of the console settings; tests set cs_port 0 so that no console starts.
+inline const char* kPortKey = "HKLM\\Software\\Varndel Software\\Obrenta\\Communication";
+
 } // namespace ob::test

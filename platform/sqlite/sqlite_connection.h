@@ -1,8 +1,10 @@
 // A thin RAII layer over one SQLite connection: prepared statements kept per
-// connection, errors thrown as SqliteError (caught by the store database, never
-// beyond the platform library). Not thread-safe: the owning store database
-// serialises every use.
+// connection, errors thrown as SqliteError (callers catch them: the settings
+// store's database and the run history, never beyond their own exports). Not
+// thread-safe: the owner serialises every use.
 #pragma once
+
+#include "platform/export.h"
 
 #include <sqlite3.h>
 
@@ -12,14 +14,16 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace ob::registry::detail {
+namespace ob::sqlite {
 
 /// A failed SQLite call: its extended result code and message.
-struct SqliteError {
+struct OB_PLATFORM_API SqliteError {
     int code = SQLITE_ERROR;
     std::string message;
     /// The primary result code (SQLITE_BUSY for SQLITE_BUSY_RECOVERY, ...).
     int Primary() const { return code & 0xff; }
+    /// The file is damaged, or not a database at all.
+    bool Corrupt() const { return Primary() == SQLITE_CORRUPT || Primary() == SQLITE_NOTADB; }
 };
 
 struct StatementFinalizer {
@@ -30,7 +34,7 @@ using StatementHandle = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 /// One execution of a prepared statement. A statement borrowed from the
 /// connection's cache is reset when this object ends, so it must not outlive the
 /// connection.
-class Statement {
+class OB_PLATFORM_API Statement {
 public:
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&&) = delete;
@@ -59,7 +63,7 @@ private:
     StatementHandle owned_; // set when the statement is not from the cache
 };
 
-class SqliteConnection {
+class OB_PLATFORM_API SqliteConnection {
 public:
     SqliteConnection() = default;
     ~SqliteConnection();
@@ -103,4 +107,4 @@ private:
     std::unordered_map<std::string, CachedStatement> cache_;
 };
 
-} // namespace ob::registry::detail
+} // namespace ob::sqlite

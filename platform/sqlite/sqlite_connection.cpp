@@ -1,8 +1,8 @@
-#include "platform/registry/sqlite_connection.h"
+#include "platform/sqlite/sqlite_connection.h"
 
 #include <utility>
 
-namespace ob::registry::detail {
+namespace ob::sqlite {
 namespace {
 
 [[noreturn]] void Throw(sqlite3* db, int code) {
@@ -180,4 +180,4 @@ int SqliteConnection::Changes() const {
     return sqlite3_changes(db_);
 }
 
-} // namespace ob::registry::detail
+} // namespace ob::sqlite

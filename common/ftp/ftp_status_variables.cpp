@@ -1,10 +1,8 @@
-#include "engine/services/ftp_status_variables.h"
+#include "common/ftp/ftp_status_variables.h"
 
 #include "variables/variable_manager.h"
 
-#include <string>
-
-namespace ob::engine {
+namespace ob::common::ftp {
 
 void FtpStatusVariables::SetVariable(const char* name, std::string_view value) {
     const std::string text(value);
@@ -17,9 +15,13 @@ void FtpStatusVariables::SetLastError(std::string_view text) {
     vars::FtpStore().SetLastErrorText(copy.c_str());
 }
 
-FtpStatusVariables& EngineFtpStatus() {
+FtpStatusVariables& StoreFtpStatus() {
     static FtpStatusVariables status;
     return status;
 }
 
-} // namespace ob::engine
+std::optional<std::string> FtpStatusValue(const char* name) {
+    return vars::FtpStore().Get(nullptr, name, vars::ENV_TRANSIENT);
+}
+
+} // namespace ob::common::ftp
