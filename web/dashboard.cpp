@@ -321,19 +321,9 @@ void Dashboard::Job(const httplib::Request& request, httplib::Response& response
     }
     OB_Preview* rawPreview = nullptr;
     const std::uint32_t previewed =
-        OB_PreviewSchedule(options_.session, nullptr, *next, 0, kEngineWaitMs, &rawPreview);
+        OB_PreviewJob(options_.session, name.c_str(), *next, kEngineWaitMs, &rawPreview);
     const PreviewPtr preview(previewed == OB_OK ? rawPreview : nullptr);
-    // The preview lists the queue in order; the queue may have changed in between,
-    // so the entry is taken only when it is the same job.
-    const OB_JobPreview* times = nullptr;
-    if (preview) {
-        for (std::uint32_t i = 0; i < preview->jobCount && times == nullptr; ++i) {
-            const OB_JobPreview& p = preview->jobs[i];
-            if (name == p.name && std::string_view(job->file) == p.file) {
-                times = &p;
-            }
-        }
-    }
+    const OB_JobPreview* times = preview && preview->jobCount == 1 ? &preview->jobs[0] : nullptr;
     const std::string exact = ExactNamePattern(name);
     OB_HistoryQuery query{};
     query.jobPattern = exact.c_str();

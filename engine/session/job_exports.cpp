@@ -3,6 +3,7 @@
 
 #include "engine/jobs/session_jobs.h"
 #include "engine/jobs/time_statement.h"
+#include "engine/scheduling/next_run.h"
 #include "engine/session/engine_session.h"
 #include "engine/session/with_session.h"
 #include "obrenta/jobs.h"
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,7 +48,26 @@ struct JobCopy {
         std::string text;
     };
     std::vector<Line> statements;
+    /// Its time statements, previewed off the engine thread for `nextStart`.
+    std::optional<JobSnapshot> schedule;
 };
+
+// The time the scheduler fires each job next, as the console's `list -t` shows it
+// (skip days, suspend windows and every start statement considered). The preview
+// runs on the caller's thread: for 10 000 jobs it takes long enough to delay ticks.
+void FindNextStarts(std::vector<JobCopy>& copies) {
+    PreviewOptions options;
+    options.from = datetime::OleDate::Now();
+    for (JobCopy& copy : copies) {
+        if (copy.schedule) {
+            const JobPreview preview = PreviewJob(std::move(*copy.schedule), options);
+            copy.schedule.reset();
+            if (!preview.times.empty()) {
+                copy.nextStart = LocalTimeText(preview.times.front());
+            }
+        }
+    }
+}
 
 // The storage behind an OB_JobList: the records and every text they point to.
 struct JobListBlock {
@@ -85,7 +106,9 @@ JobCopy CopyJob(const EngineSession& session, const Job& job) {
         if (start->lastFire.IsValid() && start->lastFire.Value() >= 1.0) {
             copy.lastStart = LocalTimeText(start->lastFire);
         }
-        copy.nextStart = LocalTimeText(start->next);
+    }
+    if (job.HasStartStatement() && !job.TestFlags(JF_EXPIRED)) {
+        copy.schedule = JobSnapshot::Of(job);
     }
     for (const auto& statement : job.Statements()) {
         if (statement->Kind() != KIND_ENVIRONMENT) {
@@ -182,6 +205,7 @@ OB_EXPORT uint32_t OB_ListJobs(OB_SESSION handle, uint32_t timeoutMs, OB_JobList
         if (!copied) {
             return OB_FAILED;
         }
+        FindNextStarts(copies);
         *list = Publish(std::move(copies));
         return OB_OK;
     });

@@ -47,7 +47,8 @@ typedef struct OB_JobInfo {
     uint32_t state;        /* OB_JOB_* bits */
     const char* created;   /* local time "YYYY-MM-DD HH:MM:SS" */
     const char* lastStart; /* when its start statement last fired, or "" (never, or none) */
-    const char* nextStart; /* its start statement's next time, or "" without one */
+    const char* nextStart; /* when the scheduler fires it next (the schedule preview's
+                              first time, as the console's list -t), or "" when never */
     uint32_t timesCalled;
     uint32_t totalRunMs;
     uint32_t statementCount;

@@ -17,6 +17,16 @@ async function api(path, options) {
   return body;
 }
 
+// Calls `load` now and again `ms` after each load has finished, so that a slow
+// answer (a long job list) never has requests pile up behind it.
+function refresh(load, ms) {
+  const again = async () => {
+    await load();
+    setTimeout(again, ms);
+  };
+  again();
+}
+
 function showProblem(error) {
   const problem = document.getElementById("problem");
   problem.textContent = error ? String(error.message || error) : "";
@@ -125,8 +135,7 @@ function jobsPage() {
     history.replaceState(null, "", pattern ? "?pattern=" + encodeURIComponent(pattern) : "/");
     load();
   });
-  load();
-  setInterval(load, 5000);
+  refresh(load, 5000);
 }
 
 function jobPage() {
@@ -223,8 +232,7 @@ function logPage() {
     event.preventDefault();
     load();
   });
-  load();
-  setInterval(load, 2000);
+  refresh(load, 2000);
 }
 
 document.addEventListener("DOMContentLoaded", async () => {
