@@ -259,17 +259,16 @@ void Dashboard::Jobs(const httplib::Request& request, httplib::Response& respons
         return;
     }
     const std::string pattern = request.get_param_value("pattern");
-    std::unique_ptr<common::RegexProgram> program;
     if (!pattern.empty()) {
         std::string problem;
-        program = common::CompileRegex(pattern, &problem);
-        if (!program) {
+        if (!common::CompileRegex(pattern, &problem)) {
             SendError(response, 400, "pattern: " + problem);
             return;
         }
     }
     OB_JobList* raw = nullptr;
-    const std::uint32_t result = OB_ListJobs(options_.session, kEngineWaitMs, &raw);
+    const std::uint32_t result =
+        OB_ListJobs(options_.session, pattern.c_str(), kEngineWaitMs, &raw);
     const JobListPtr list(raw);
     if (result != OB_OK) {
         SendError(response, 503, "the engine is busy; try again");
@@ -282,8 +281,7 @@ void Dashboard::Jobs(const httplib::Request& request, httplib::Response& respons
     json jobs = json::array();
     for (std::uint32_t i = 0; i < list->count; ++i) {
         const OB_JobInfo& job = list->jobs[i];
-        if ((job.state & OB_JOB_EXPIRED) != 0 ||
-            (program && common::MatchRegex(program.get(), job.name) != 1)) {
+        if ((job.state & OB_JOB_EXPIRED) != 0) {
             continue;
         }
         jobs.push_back(JobSummary(job, lastRuns));
@@ -302,8 +300,10 @@ void Dashboard::Job(const httplib::Request& request, httplib::Response& response
         SendError(response, 400, "next: a whole number from 1 is expected");
         return;
     }
+    const std::string exact = ExactNamePattern(name);
     OB_JobList* rawList = nullptr;
-    const std::uint32_t listed = OB_ListJobs(options_.session, kEngineWaitMs, &rawList);
+    const std::uint32_t listed =
+        OB_ListJobs(options_.session, exact.c_str(), kEngineWaitMs, &rawList);
     const JobListPtr list(rawList);
     if (listed != OB_OK) {
         SendError(response, 503, "the engine is busy; try again");
@@ -324,7 +324,6 @@ void Dashboard::Job(const httplib::Request& request, httplib::Response& response
         OB_PreviewJob(options_.session, name.c_str(), *next, kEngineWaitMs, &rawPreview);
     const PreviewPtr preview(previewed == OB_OK ? rawPreview : nullptr);
     const OB_JobPreview* times = preview && preview->jobCount == 1 ? &preview->jobs[0] : nullptr;
-    const std::string exact = ExactNamePattern(name);
     OB_HistoryQuery query{};
     query.jobPattern = exact.c_str();
     query.limit = kJobHistoryLimit;

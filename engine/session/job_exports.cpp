@@ -1,6 +1,7 @@
 // The job queue's exports for hosts (obrenta/jobs.h): copies made on the engine
 // thread and handed out as records the caller frees.
 
+#include "common/regex/regex_program.h"
 #include "engine/jobs/session_jobs.h"
 #include "engine/jobs/time_statement.h"
 #include "engine/scheduling/next_run.h"
@@ -118,14 +119,15 @@ JobCopy CopyJob(const EngineSession& session, const Job& job) {
     return copy;
 }
 
-// Engine thread: the named jobs of the queue, in order.
-std::vector<JobCopy> CopyQueue(EngineSession& session) {
+// Engine thread: the named jobs of the queue that `program` (null: any) matches, in order.
+std::vector<JobCopy> CopyQueue(EngineSession& session, common::RegexProgram* program) {
     std::vector<JobCopy> copies;
     SessionLock lock(session);
     copies.reserve(session.jobs.Size());
     for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
         const Job& job = *session.jobs.At(i);
-        if (job.GetVariable("$NAME")) {
+        if (job.GetVariable("$NAME") &&
+            (program == nullptr || common::MatchRegex(program, job.Name()) == 1)) {
             copies.push_back(CopyJob(session, job));
         }
     }
@@ -186,17 +188,25 @@ std::uint32_t KillNamed(EngineSession& session, const std::string& name) {
 
 extern "C" {
 
-OB_EXPORT uint32_t OB_ListJobs(OB_SESSION handle, uint32_t timeoutMs, OB_JobList** list) {
+OB_EXPORT uint32_t OB_ListJobs(OB_SESSION handle, const char* pattern, uint32_t timeoutMs,
+                               OB_JobList** list) {
     using namespace ob::engine;
     if (list == nullptr) {
         return OB_INVALID;
     }
     *list = nullptr;
+    std::unique_ptr<ob::common::RegexProgram> program;
+    if (pattern != nullptr && *pattern != '\0') {
+        program = ob::common::CompileRegex(pattern);
+        if (!program) {
+            return OB_INVALID;
+        }
+    }
     return WithSession(handle, [&](EngineSession& s) -> uint32_t {
         std::vector<JobCopy> copies;
         bool copied = false;
         const auto work = [&](EngineSession& engine) {
-            copies = CopyQueue(engine);
+            copies = CopyQueue(engine, program.get());
             copied = true;
         };
         if (s.calls.RunOnEngineThread(s, work, timeoutMs) != CallResult::Done) {

@@ -67,11 +67,15 @@ typedef struct OB_LogLines {
     void* reserved;     /* the engine's own */
 } OB_LogLines;
 
-/* Copies every queued job with a name (the console's `list` leaves out the same
- * unnamed ones, but this list keeps expired jobs with OB_JOB_EXPIRED set). On
- * OB_OK, `*list` is released with OB_ReleaseJobList. OB_INVALID for a bad handle
- * or a null `list`. */
-OB_EXPORT uint32_t OB_ListJobs(OB_SESSION session, uint32_t timeoutMs, OB_JobList** list);
+/* Copies every queued job with a name that `pattern` (a regular expression in the
+ * console's syntax, matched anywhere in the name; NULL or "" for every job) matches.
+ * The console's `list` leaves out the same unnamed jobs, but this list keeps expired
+ * jobs with OB_JOB_EXPIRED set. Each listed job's next run is previewed on the calling
+ * thread after the copy (about 0.1 ms a job). On OB_OK, `*list` is released with
+ * OB_ReleaseJobList. OB_INVALID for a bad handle, a null `list` or a pattern that does
+ * not compile. */
+OB_EXPORT uint32_t OB_ListJobs(OB_SESSION session, const char* pattern, uint32_t timeoutMs,
+                               OB_JobList** list);
 
 /* Frees a job list (NULL is allowed). */
 OB_EXPORT void OB_ReleaseJobList(OB_JobList* list);

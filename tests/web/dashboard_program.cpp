@@ -49,7 +49,19 @@ bool ReadSome(int fd, std::string& into, int timeoutMs) {
 
 } // namespace
 
-Finished RunToEnd(const std::vector<std::string>& argv) {
+std::vector<std::string> ProgramEnvironment(const ScratchDir& dir,
+                                            const std::vector<std::string>& extra) {
+    std::filesystem::create_directories(dir.Path() / "machine");
+    std::filesystem::create_directories(dir.Path() / "user");
+    std::vector<std::string> env = {"OBRENTA_MACHINE_DIR=" + dir / "machine",
+                                    "OBRENTA_USER_DIR=" + dir / "user", "PATH=/usr/bin:/bin",
+                                    "HOME=" + dir.Path().string(), "cs_port=0"};
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+Finished RunToEnd(const std::vector<std::string>& argv,
+                  const std::vector<std::string>& environment) {
     Finished finished;
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -60,9 +72,12 @@ Finished RunToEnd(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
     std::vector<std::string> args = argv;
+    std::vector<std::string> env = environment;
     auto cargv = Pointers(args);
+    auto cenv = Pointers(env);
     pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(), environ);
+    const int spawned = ::posix_spawn(&pid, cargv[0], &actions, nullptr, cargv.data(),
+                                      environment.empty() ? environ : cenv.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipeFds[1]);
     if (spawned == 0) {
@@ -78,14 +93,7 @@ Finished RunToEnd(const std::vector<std::string>& argv) {
 
 DashboardProgram::DashboardProgram(const ScratchDir& dir, const std::string& jobFile,
                                    const std::string& adminGroup) {
-    std::filesystem::create_directories(dir.Path() / "machine");
-    std::filesystem::create_directories(dir.Path() / "user");
-    std::vector<std::string> env = {"OBRENTA_MACHINE_DIR=" + dir / "machine",
-                                    "OBRENTA_USER_DIR=" + dir / "user",
-                                    "PATH=/usr/bin:/bin",
-                                    "HOME=" + dir.Path().string(),
-                                    "cs_port=0",
-                                    "cs_admin_group=" + adminGroup};
+    std::vector<std::string> env = ProgramEnvironment(dir, {"cs_admin_group=" + adminGroup});
     std::vector<std::string> argv = {std::string(OB_BIN_DIR) + "/obrenta", "run", "--web",
                                      "127.0.0.1:0", jobFile};
     int errPipe[2];

@@ -19,7 +19,14 @@ struct Finished {
     int status = -1;
     std::string output;
 };
-Finished RunToEnd(const std::vector<std::string>& argv);
+/// `environment` (NAME=value entries) replaces the test's own when it is not empty.
+Finished RunToEnd(const std::vector<std::string>& argv,
+                  const std::vector<std::string>& environment = {});
+
+/// The environment of an obrenta program whose stores are in `dir`, whose console
+/// takes any free port, with `extra` entries added.
+std::vector<std::string> ProgramEnvironment(const ScratchDir& dir,
+                                            const std::vector<std::string>& extra);
 
 /// The obrenta program serving a job file's dashboard; stopped with SIGTERM.
 class DashboardProgram {

@@ -69,5 +69,21 @@ TEST(DashboardProgramTest, RefusesAnAddressItCannotUse) {
     EXPECT_NE(run.output.find("--web takes ADDRESS:PORT or PORT"), std::string::npos) << run.output;
 }
 
+TEST(DashboardProgramTest, ReadsTheAddressSettingAndRunsOnWithoutABadOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"127.0.0.1:0", "obrenta: web dashboard at http://127.0.0.1:"},
+        {"nonsense:x",
+         "obrenta: web dashboard disabled: web_address \"nonsense:x\" is not ADDRESS:PORT"},
+    };
+    for (const auto& [setting, said] : cases) {
+        ScratchDir dir;
+        const Finished run =
+            RunToEnd({std::string(OB_BIN_DIR) + "/obrenta", "run", "--seconds", "1", JobFile()},
+                     ProgramEnvironment(dir, {std::string("web_address=") + setting}));
+        EXPECT_EQ(run.status, 0) << setting << "\n" << run.output;
+        EXPECT_NE(run.output.find(said), std::string::npos) << setting << "\n" << run.output;
+    }
+}
+
 } // namespace
 } // namespace ob::test

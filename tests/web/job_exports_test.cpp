@@ -16,7 +16,7 @@ namespace {
 
 bool Listed(OB_SESSION session, const std::string& name) {
     OB_JobList* list = nullptr;
-    EXPECT_EQ(OB_ListJobs(session, 10000, &list), OB_OK);
+    EXPECT_EQ(OB_ListJobs(session, nullptr, 10000, &list), OB_OK);
     bool found = false;
     for (std::uint32_t i = 0; list != nullptr && i < list->count; ++i) {
         found = found || name == list->jobs[i].name;
