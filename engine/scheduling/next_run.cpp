@@ -92,7 +92,12 @@ std::optional<OleDate> NextDueTick(PreviewContext& context, const TimeStatement&
         return tick.now; // holds whenever its own condition does not
     }
     if ((start.flags & STF_CRON) != 0) {
-        return NextCronTick(context, start, tick);
+        auto cron = NextCronTick(context, start, tick);
+        // A reminder snoozed to a time of its own fires then besides its fields.
+        if (start.snoozed && start.next.IsValid() && (!cron || start.next < *cron)) {
+            cron = std::max(tick.now, start.next);
+        }
+        return cron;
     }
     if (!start.next.IsValid()) {
         return std::nullopt;
@@ -205,21 +210,28 @@ JobPreview PreviewJob(JobSnapshot snapshot, const PreviewOptions& options) {
     return preview;
 }
 
-std::vector<JobPreview> PreviewQueue(EngineSession& session, const PreviewOptions& options) {
+std::vector<JobSnapshot> SnapshotQueue(EngineSession& session) {
     std::vector<JobSnapshot> snapshots;
-    {
-        SessionLock lock(session);
-        snapshots.reserve(session.jobs.Size());
-        for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
-            snapshots.push_back(JobSnapshot::Of(*session.jobs.At(i)));
-        }
+    SessionLock lock(session);
+    snapshots.reserve(session.jobs.Size());
+    for (std::size_t i = 0; i < session.jobs.Size(); ++i) {
+        snapshots.push_back(JobSnapshot::Of(*session.jobs.At(i)));
     }
+    return snapshots;
+}
+
+std::vector<JobPreview> PreviewSnapshots(std::vector<JobSnapshot> snapshots,
+                                         const PreviewOptions& options) {
     std::vector<JobPreview> previews;
     previews.reserve(snapshots.size());
     for (JobSnapshot& snapshot : snapshots) {
         previews.push_back(PreviewJob(std::move(snapshot), options));
     }
     return previews;
+}
+
+std::vector<JobPreview> PreviewQueue(EngineSession& session, const PreviewOptions& options) {
+    return PreviewSnapshots(SnapshotQueue(session), options);
 }
 
 std::string DescribeEnd(const JobPreview& preview) {

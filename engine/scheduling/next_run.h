@@ -66,8 +66,15 @@ struct JobSnapshot {
 /// Previews one job; any thread (the snapshot is its own).
 JobPreview PreviewJob(JobSnapshot snapshot, const PreviewOptions& options);
 
-/// Previews every queued job, in queue order. On the engine thread, or while the
+/// Copies every queued job, in queue order. On the engine thread, or while the
 /// session's scheduler is not enabled; takes the session lock for the copies.
+std::vector<JobSnapshot> SnapshotQueue(EngineSession& session);
+
+/// Previews the copies, in order; any thread.
+std::vector<JobPreview> PreviewSnapshots(std::vector<JobSnapshot> snapshots,
+                                         const PreviewOptions& options);
+
+/// SnapshotQueue, then PreviewSnapshots (with SnapshotQueue's thread rule).
 std::vector<JobPreview> PreviewQueue(EngineSession& session, const PreviewOptions& options);
 
 /// What a preview's end means, in a sentence without a full stop; empty for Complete.

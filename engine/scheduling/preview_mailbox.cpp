@@ -16,7 +16,7 @@ void PreviewMailbox::Answer(EngineSession& session) {
         taken.swap(waiting_);
     }
     for (const auto& request : taken) {
-        request->previews = PreviewQueue(session, request->options);
+        request->snapshots = SnapshotQueue(session);
         request->done.Set();
     }
 }

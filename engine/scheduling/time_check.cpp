@@ -148,6 +148,11 @@ int SnoozedCronCheck(ScheduleContext& context, TimeStatement& statement, const T
     if (commit) {
         statement.lastFire = statement.next;
         EndSnooze(statement);
+        // A snoozed time inside a minute the fields match is that minute's firing:
+        // the fields must not fire it again a second later.
+        if (const CronStatementFields* found = context.CronFieldsOf(statement)) {
+            CronFiresAt(statement, found->Fields(), tick.now.Value());
+        }
     }
     return 1;
 }

@@ -81,29 +81,33 @@ OB_EXPORT uint32_t OB_PreviewSchedule(OB_SESSION handle, const char* from, uint3
         return OB_INVALID;
     }
     *preview = nullptr;
-    auto request = std::make_shared<PreviewRequest>();
+    PreviewOptions wanted;
     if (from != nullptr) {
         const auto moment = ob::datetime::ParseLocalDateTime(from);
         if (!moment) {
             return OB_INVALID;
         }
-        request->options.from = *moment;
+        wanted.from = *moment;
     } else {
-        request->options.from = ob::datetime::OleDate::Now();
+        wanted.from = ob::datetime::OleDate::Now();
     }
-    request->options.count = count;
-    request->options.reevaluate = (options & OB_PREVIEW_AS_LOADED) != 0;
+    wanted.count = count;
+    wanted.reevaluate = (options & OB_PREVIEW_AS_LOADED) != 0;
     return WithSession(handle, [&](EngineSession& s) -> uint32_t {
+        std::vector<JobSnapshot> snapshots;
         if (ob::msg::GetCurrentThreadId() == s.engineThreadId) {
-            request->previews = PreviewQueue(s, request->options);
+            snapshots = SnapshotQueue(s);
         } else {
+            // Only the copying happens on the engine thread; the preview is made here.
+            auto request = std::make_shared<PreviewRequest>();
             s.previews.Put(request);
             if (!ob::msg::PostThreadMessage(s.engineThreadId, EM_PREVIEW, 0, 0) ||
                 !request->done.Wait(timeoutMs)) {
                 return OB_WAIT_TIMEOUT;
             }
+            snapshots = std::move(request->snapshots);
         }
-        *preview = Publish(request->previews);
+        *preview = Publish(PreviewSnapshots(std::move(snapshots), wanted));
         return OB_OK;
     });
 }

@@ -64,9 +64,11 @@ typedef struct OB_Preview {
 
 /* Previews every queued job of a session. `from` is a local time written
  * "YYYY-MM-DD HH:MM:SS" (also "YYYY-MM-DD HH:MM" or "YYYY-MM-DD"), or NULL for
- * now; `count` is 1 to OB_PREVIEW_MAX_COUNT. The preview is made on the engine
- * thread between two of its messages: a caller on another thread waits at most
- * `timeoutMs` (OB_WAIT_TIMEOUT while a long action holds the engine thread).
+ * now; `count` is 1 to OB_PREVIEW_MAX_COUNT. The jobs' time statements are
+ * copied on the engine thread between two of its messages (a caller on another
+ * thread waits at most `timeoutMs` for that: OB_WAIT_TIMEOUT while a long action
+ * holds the engine thread); the preview itself is then computed on the calling
+ * thread, so a long preview never delays the scheduler.
  * OB_INVALID for a bad handle, `from`, `count` or a null `preview`. On OB_OK,
  * `*preview` is released with OB_ReleasePreview. */
 OB_EXPORT uint32_t OB_PreviewSchedule(OB_SESSION session, const char* from, uint32_t count,

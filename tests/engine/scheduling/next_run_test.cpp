@@ -3,6 +3,7 @@
 // last Sunday of October), and against the scheduler itself ticking every second
 // across both changes.
 
+#include "engine/jobs/time_statement.h"
 #include "engine/scheduling/next_run.h"
 #include "platform/time/clock_changes.h"
 #include "platform/time/local_time_text.h"
@@ -231,6 +232,57 @@ TEST_F(NextRunTest, ReevaluatingShowsTheJobAsLoadedAtAnotherMoment) {
     EXPECT_EQ(Texts(PreviewQueue(session_, options)[0].times),
               (std::vector<std::string>{"2024-07-01 06:00:00", "2024-07-01 12:00:00"}))
         << "without, the start loaded on 4 March is long overdue: one run, then its period";
+}
+
+TEST_F(NextRunTest, ASnoozedReminderFiresAtItsSnoozedTimeThenKeepsItsSchedule) {
+    struct Case {
+        const char* what;
+        const char* start;
+        const char* snoozedAt;
+        const char* snoozedTo;
+        std::vector<std::string> times;
+    };
+    const Case cases[] = {
+        {"cron",
+         "-start -cron 0 9 * * *\n",
+         "2024-03-04 09:05:00",
+         "2024-03-04 09:15:00",
+         {"2024-03-04 09:15:00", "2024-03-05 09:00:00"}},
+        {"daily",
+         "-start -time 09:00 -inc 1 0 0 0\n",
+         "2024-03-04 09:05:00",
+         "2024-03-04 09:15:00",
+         {"2024-03-04 09:15:00", "2024-03-05 09:00:00"}},
+        {"cron, snoozed into its own minute",
+         "-start -cron 0 9 * * *\n",
+         "2024-03-04 08:55:00",
+         "2024-03-04 09:00:00",
+         {"2024-03-04 09:00:00", "2024-03-05 09:00:00"}},
+    };
+    for (const Case& c : cases) {
+        SetLocalTime(c.snoozedAt);
+        Load(std::string("{\n-name reminder\n") + c.start + "}\n");
+        // What a reminder's Snooze does to the job's start statement.
+        for (const auto& statement : session_.jobs.At(0)->Statements()) {
+            if (statement->Kind() != KIND_START) {
+                continue;
+            }
+            auto& start = static_cast<TimeStatement&>(*statement);
+            if ((start.flags & STF_CRON) == 0) {
+                start.resumeNext = start.next;
+            }
+            start.next = *datetime::ParseLocalDateTime(c.snoozedTo);
+            start.snoozed = true;
+        }
+        PreviewOptions options;
+        options.from = *datetime::ParseLocalDateTime(c.snoozedAt);
+        options.count = 2;
+        const auto previews = PreviewQueue(session_, options);
+        ASSERT_EQ(previews.size(), 1u);
+        EXPECT_EQ(Texts(previews[0].times), c.times) << c.what;
+        session_.flags.fetch_or(SF_CLEAR_QUEUE);
+        TickAfter(seconds(0));
+    }
 }
 
 // Notes the jobs whose trigger lines a tick printed, at the wall-clock time `wall`.

@@ -1,10 +1,12 @@
 // The run history of the scheduler's runs: one record per run whatever it ends
 // with (continue, break, stop, abort, a fatal failure), the statement that failed,
-// the output lines, and a damaged history file replaced while the engine runs on.
+// the output lines, a damaged history file replaced while the engine runs on, and
+// the retention read from the settings.
 
 #include "engine/history/run_history.h"
 #include "history/history_database.h"
 #include "queue_fixture.h"
+#include "variables/variable_manager.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -137,6 +139,44 @@ TEST_F(RunHistoryTest, ADamagedFileIsReportedMovedAsideAndReplaced) {
             return entry.path().filename().string().rfind("history.db.damaged-", 0) == 0;
         });
     EXPECT_EQ(aside, 1u);
+}
+
+TEST_F(RunHistoryTest, RetentionComesFromTheHistorySettings) {
+    struct Case {
+        const char* days; // nullptr: left unset
+        const char* runs;
+        std::uint32_t wantDays;
+        std::uint32_t wantRuns;
+        const char* problem; // part of the report, or "" for none
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, 30, 100000, ""},
+        {"7", "500", 7, 500, ""},
+        {"0", "0", 0, 0, ""},
+        {"ten", "500", 30, 500, "the setting history_days is \"ten\", not a whole number; 30"},
+        {"7", "-1", 7, 100000, "history_runs is \"-1\""},
+        {"7", "99999999999", 7, 100000, "history_runs"},
+    };
+    for (const Case& c : cases) {
+        if (c.days != nullptr) {
+            ASSERT_EQ(
+                vars::MainStore().PutEnv("History", "history_days", c.days, vars::ENV_PERSISTENT),
+                0);
+            ASSERT_EQ(
+                vars::MainStore().PutEnv("History", "history_runs", c.runs, vars::ENV_PERSISTENT),
+                0);
+        }
+        const std::string shown = c.days == nullptr ? "unset" : c.days + std::string("/") + c.runs;
+        std::string problem;
+        const history::Retention retention = RunHistory::RetentionSetting(problem);
+        EXPECT_EQ(retention.days, c.wantDays) << shown;
+        EXPECT_EQ(retention.runs, c.wantRuns) << shown;
+        if (*c.problem == '\0') {
+            EXPECT_EQ(problem, "") << shown;
+        } else {
+            EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+        }
+    }
 }
 
 TEST_F(RunHistoryTest, EnablingTwiceIsRefused) {
