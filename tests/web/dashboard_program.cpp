@@ -1,6 +1,7 @@
 #include "dashboard_program.h"
 
 #include "platform/security/logon.h"
+#include "probe_report.h"
 
 #include <chrono>
 #include <csignal>
@@ -28,8 +29,9 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
+// The account tools, tried again while another test holds their files' locks.
 bool Shell(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+    return TemporaryAccount::Shell(command + " >/dev/null 2>&1") == 0;
 }
 
 // Reads what is available on `fd` within `timeoutMs`; false at the end of input.
