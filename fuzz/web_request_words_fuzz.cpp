@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     static_cast<void>(ob::web::ParseLocalTime(text));
     static_cast<void>(ob::web::CookieValue(text, "obrenta_session"));
-    if (size <= 256) {
+    // Job names are C strings: a NUL never stands in one (the dashboard answers 404).
+    if (size <= 256 && text.find('\0') == std::string_view::npos) {
         auto program = ob::common::CompileRegex(ob::web::ExactNamePattern(text));
         if (!program || ob::common::MatchRegex(program.get(), text) != 1) {
             std::abort();

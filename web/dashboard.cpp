@@ -300,6 +300,11 @@ void Dashboard::Job(const httplib::Request& request, httplib::Response& response
         SendError(response, 400, "next: a whole number from 1 is expected");
         return;
     }
+    // Names are C strings in the engine: one holding a NUL (%00) names no job.
+    if (name.find('\0') != std::string::npos) {
+        SendError(response, 404, "no job has such a name");
+        return;
+    }
     const std::string exact = ExactNamePattern(name);
     OB_JobList* rawList = nullptr;
     const std::uint32_t listed =
@@ -347,6 +352,11 @@ void Dashboard::Kill(const httplib::Request& request, httplib::Response& respons
     }
     const std::string name = request.matches[1].str();
     std::uint32_t killed = 0;
+    // A name holding a NUL (%00) names no job; cut short at it, it would name another.
+    if (name.find('\0') != std::string::npos) {
+        SendJson(response, {{"killed", 0}, {"name", name}});
+        return;
+    }
     const std::uint32_t result = OB_KillJob(options_.session, name.c_str(), kEngineWaitMs, &killed);
     if (result == OB_WAIT_TIMEOUT) {
         SendError(response, 503, "the engine is busy; nothing was killed");

@@ -40,7 +40,8 @@ std::string LocalTimeText(std::int64_t unixMs);
 /// may stand for the blank); nothing when the text is not such a time.
 std::optional<std::int64_t> ParseLocalTime(std::string_view text);
 
-/// A regular expression (the console's syntax) that matches exactly `name`.
+/// A regular expression (the console's syntax) that matches exactly `name`, which
+/// holds no NUL (the expressions are C strings).
 std::string ExactNamePattern(std::string_view name);
 
 } // namespace ob::web

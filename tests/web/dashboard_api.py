@@ -132,8 +132,9 @@ def api(base, admin, plain, password):
     status, job = client.get_json("/api/jobs/" + urllib.parse.quote("<img src=x onerror=alert(1)>"))
     check(status == 200 and job["name"] == "<img src=x onerror=alert(1)>",
           "a job with markup in its name is found by its name")
-    status, _ = client.get_json("/api/jobs/nosuchjob")
-    check(status == 404, "an unknown job answers 404")
+    for name in ["nosuchjob", "greeter%00x", "greete"]:
+        status, _ = client.get_json("/api/jobs/" + name)
+        check(status == 404, "an unknown job answers 404: " + name)
 
     status, log = client.get_json("/api/log?tail=5")
     check(status == 200 and 0 < len(log["lines"]) <= 5, "the log's tail holds at most 5 lines")
@@ -152,6 +153,10 @@ def api(base, admin, plain, password):
     check(status == 403, "kill with a wrong CSRF token answers 403")
     status, jobs = client.get_json("/api/jobs")
     check("victim" in {j["name"] for j in jobs["jobs"]}, "a refused kill leaves the job")
+    status, _, body = client.request("/api/jobs/victim%00x/kill", b"",
+                                     {"X-CSRF-Token": session["csrf"]}, method="POST")
+    check(status == 200 and json.loads(body)["killed"] == 0,
+          "a name cut short at a NUL kills nothing")
     status, _, body = client.request(kill, b"", {"X-CSRF-Token": session["csrf"]}, method="POST")
     check(status == 200 and json.loads(body)["killed"] == 1, "kill with the token kills the job")
     status, jobs = client.get_json("/api/jobs")
