@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 namespace ob::test {
 namespace {
 
@@ -30,36 +34,41 @@ TEST(DashboardProgramTest, RefusesEverythingWithoutLogIn) {
     EXPECT_EQ(run.status, 0) << run.output;
 }
 
-TEST(DashboardProgramTest, ServesTheApiToAnAdministrator) {
-    ThrowAwayAccounts accounts;
-    if (!accounts.Problem().empty()) {
-        GTEST_SKIP() << accounts.Problem();
+// The program serving the job file to a throw-away administrator group.
+class DashboardAdministratorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!accounts_.Problem().empty()) {
+            GTEST_SKIP() << accounts_.Problem();
+        }
+        program_ = std::make_unique<DashboardProgram>(dir_, JobFile(), accounts_.group);
+        ASSERT_FALSE(program_->Url().empty()) << program_->Errors();
     }
-    ScratchDir dir;
-    DashboardProgram program(dir, JobFile(), accounts.group);
-    ASSERT_FALSE(program.Url().empty()) << program.Errors();
-    const Finished run =
-        RunToEnd({"/usr/bin/python3", Script("dashboard_api.py"), program.Url(), "api",
-                  accounts.admin, accounts.plain, ThrowAwayAccounts::kPassword});
-    EXPECT_EQ(run.status, 0) << run.output << program.Errors();
+
+    Finished RunScript(const char* script, std::vector<std::string> args) {
+        args.insert(args.begin(), {"/usr/bin/python3", Script(script), program_->Url()});
+        return RunToEnd(args);
+    }
+
+    ThrowAwayAccounts accounts_;
+    ScratchDir dir_;
+    std::unique_ptr<DashboardProgram> program_;
+};
+
+TEST_F(DashboardAdministratorTest, ServesTheApi) {
+    const Finished run = RunScript("dashboard_api.py", {"api", accounts_.admin, accounts_.plain,
+                                                        ThrowAwayAccounts::kPassword});
+    EXPECT_EQ(run.status, 0) << run.output << program_->Errors();
 }
 
-TEST(DashboardProgramTest, RendersTheJobListInABrowser) {
-    ThrowAwayAccounts accounts;
-    if (!accounts.Problem().empty()) {
-        GTEST_SKIP() << accounts.Problem();
-    }
-    ScratchDir dir;
-    DashboardProgram program(dir, JobFile(), accounts.group);
-    ASSERT_FALSE(program.Url().empty()) << program.Errors();
+TEST_F(DashboardAdministratorTest, RendersTheJobListInABrowser) {
     const std::string screenshot = std::string(OB_BIN_DIR) + "/../dashboard_jobs.png";
-    const Finished run =
-        RunToEnd({"/usr/bin/python3", Script("dashboard_browser.py"), program.Url(), accounts.admin,
-                  ThrowAwayAccounts::kPassword, screenshot});
+    const Finished run = RunScript("dashboard_browser.py",
+                                   {accounts_.admin, ThrowAwayAccounts::kPassword, screenshot});
     if (run.status == kSkipped) {
         GTEST_SKIP() << run.output;
     }
-    EXPECT_EQ(run.status, 0) << run.output << program.Errors();
+    EXPECT_EQ(run.status, 0) << run.output << program_->Errors();
     EXPECT_TRUE(std::filesystem::exists(screenshot));
 }
 

@@ -54,14 +54,17 @@ function failureText(run) {
   return run.failure + where + ": " + (run.message || run.failedStatement || "");
 }
 
+// A cell holding a link to the page of the job named `name`.
+function jobLinkCell(row, name) {
+  const link = document.createElement("a");
+  link.href = "/job?name=" + encodeURIComponent(name);
+  link.textContent = name;
+  row.insertCell().appendChild(link);
+}
+
 function addRunRow(tbody, run, withJob) {
   const row = tbody.insertRow();
-  if (withJob) {
-    const link = document.createElement("a");
-    link.href = "/job?name=" + encodeURIComponent(run.job);
-    link.textContent = run.job;
-    row.insertCell().appendChild(link);
-  }
+  if (withJob) jobLinkCell(row, run.job);
   cell(row, run.start);
   cell(row, run.end);
   cell(row, run.control, "outcome-" + run.control);
@@ -93,10 +96,7 @@ function jobsPage() {
     tbody.replaceChildren();
     for (const job of sorted) {
       const row = tbody.insertRow();
-      const link = document.createElement("a");
-      link.href = "/job?name=" + encodeURIComponent(job.name);
-      link.textContent = job.name;
-      row.insertCell().appendChild(link);
+      jobLinkCell(row, job.name);
       cell(row, job.nextRun);
       cell(row, job.lastRun);
       cell(row, job.lastOutcome, "outcome-" + job.lastOutcome);
