@@ -11,7 +11,8 @@ packages=(build-essential cmake ninja-build pkg-config libsqlite3-dev sqlite3
           libcurl4-openssl-dev curl python3-pyftpdlib python3-openssl vsftpd
           libjpeg62-turbo-dev
           libx11-dev libxtst-dev libgtk-3-dev xvfb x11-utils openbox
-          at slurm-wlm munge pandoc dpkg-dev systemd)
+          at slurm-wlm munge pandoc dpkg-dev systemd
+          libcpp-httplib-dev nlohmann-json3-dev chromium chromium-driver python3-selenium)
 
 install_missing() {
     local missing=()

@@ -15,7 +15,7 @@ namespace {
 
 void Usage(std::ostream& err) {
     err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [--jobs [DIR]]\n"
-           "                  [FILE...]\n"
+           "                  [--web ADDRESS:PORT] [FILE...]\n"
            "       obrenta check [--next N [--from \"YYYY-MM-DD HH:MM:SS\"]] FILE...\n"
            "       obrenta history [--job PATTERN] [--since TIME] [--failed] [--limit N] "
            "[--json]\n"

@@ -9,10 +9,12 @@
 #include "obrenta/history.h"
 #include "obrenta/obrenta.h"
 #include "platform/registry/registry.h"
+#include "web/web_server.h"
 
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,7 @@ struct RunOptions {
     StopConditions stop;
     std::vector<std::string> files;
     std::optional<std::string> jobFolder;
+    std::optional<web::WebEndpoint> web; ///< --web ADDRESS:PORT
 };
 
 bool ParseUnsigned(std::string_view text, int base, std::uint32_t& value) {
@@ -62,6 +65,17 @@ bool ParseRunOptions(int argc, char** argv, RunOptions& options, std::ostream& e
                 options.jobFolder = argv[++i];
             } else {
                 options.jobFolder = kDefaultJobFolder;
+            }
+        } else if (word == "--web") {
+            if (i + 1 >= argc) {
+                err << "obrenta: --web needs a value\n";
+                return false;
+            }
+            const std::string_view value = argv[++i];
+            options.web = web::ParseWebAddress(value);
+            if (!options.web) {
+                err << "obrenta: --web takes ADDRESS:PORT or PORT, not '" << value << "'\n";
+                return false;
             }
         } else if (word == "--exit-when-idle") {
             options.stop.whenIdle = true;
@@ -107,6 +121,48 @@ void ShowLoaderWarnings() {
     OB_PutEnv(nullptr, "JR.OUTPUT_LEVEL", withWarnings, ENV_TRANSIENT);
 }
 
+// The dashboard's address: --web, else the setting web_address (section
+// "Communication"); nothing when neither is given. A setting that is not an address
+// is reported and leaves the dashboard off, as a bad cs_port leaves the console off.
+std::optional<web::WebEndpoint> WebAddress(const RunOptions& options, std::ostream& err) {
+    if (options.web) {
+        return options.web;
+    }
+    char* value = OB_GetEnv("Communication", "web_address", ENV_PERSISTENT);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    const std::string text = value;
+    OB_ReleaseEnvString(value);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    auto endpoint = web::ParseWebAddress(text);
+    if (!endpoint) {
+        err << "obrenta: web dashboard disabled: web_address \"" << text
+            << "\" is not ADDRESS:PORT or PORT\n";
+    }
+    return endpoint;
+}
+
+// Starts the dashboard on `endpoint`; null (with the reason on `err`) when it
+// cannot listen.
+std::unique_ptr<web::WebServer> StartDashboard(OB_SESSION session, const web::WebEndpoint& endpoint,
+                                               std::ostream& err) {
+    web::DashboardOptions dashboard;
+    dashboard.session = session;
+    auto server = std::make_unique<web::WebServer>(std::move(dashboard));
+    std::string problem;
+    if (!server->Start(endpoint, problem)) {
+        err << "obrenta: web dashboard disabled: " << problem << "\n";
+        return nullptr;
+    }
+    const web::WebEndpoint bound{endpoint.host, server->Port()};
+    err << "obrenta: web dashboard at http://" << web::FormatWebAddress(bound) << "/\n";
+    err.flush();
+    return server;
+}
+
 // Loads every file; false when one failed.
 bool LoadAll(HostSession& host, const std::vector<std::string>& files) {
     bool all = true;
@@ -122,7 +178,7 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     RunOptions options;
     if (!ParseRunOptions(argc, argv, options, err)) {
         err << "usage: obrenta run [--level HEX] [--seconds N] [--exit-when-idle] [--jobs [DIR]] "
-               "[FILE...]\n";
+               "[--web ADDRESS:PORT] [FILE...]\n";
         return 2;
     }
     BlockStopSignals();
@@ -139,7 +195,18 @@ int RunCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
     }
     // Every run is recorded in history.db beside the machine settings.
     OB_EnableHistory(host.Session(), nullptr);
-    return RunJobs(host, JobSet(options.files, options.jobFolder), options.stop, err);
+    std::unique_ptr<web::WebServer> dashboard;
+    if (const auto endpoint = WebAddress(options, err)) {
+        dashboard = StartDashboard(host.Session(), *endpoint, err);
+        // Asked for on the command line, a dashboard that cannot listen ends the run.
+        if (!dashboard && options.web) {
+            host.Stop();
+            return 1;
+        }
+    }
+    // The dashboard reads the session: it stops first.
+    return RunJobs(host, JobSet(options.files, options.jobFolder), options.stop, err,
+                   [&dashboard] { dashboard.reset(); });
 }
 
 int CheckCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {

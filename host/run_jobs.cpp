@@ -6,19 +6,26 @@
 
 namespace ob::host {
 
-int RunJobs(HostSession& host, const JobSet& jobs, const StopConditions& stop, std::ostream& err) {
+int RunJobs(HostSession& host, const JobSet& jobs, const StopConditions& stop, std::ostream& err,
+            const std::function<void()>& beforeStop) {
+    const auto stopSession = [&] {
+        if (beforeStop) {
+            beforeStop();
+        }
+        host.Stop();
+    };
     // Opened first and closed last, so that the endpoint is gone only when the
     // session is.
     ShutdownEndpoint endpoint(err);
     endpoint.Open();
     const auto files = jobs.Files(err);
     if (!files) {
-        host.Stop();
+        stopSession();
         return 1;
     }
     const LoadReport loaded = JobSet::Load(host, *files, err);
     if (!loaded.failed.empty() && !jobs.HasFolder()) {
-        host.Stop();
+        stopSession();
         return 1;
     }
     {
@@ -31,7 +38,7 @@ int RunJobs(HostSession& host, const JobSet& jobs, const StopConditions& stop, s
         host.Run(stop);
         service::NotifyServiceManager(service::ServiceState::Stopping);
     }
-    host.Stop();
+    stopSession();
     return 0;
 }
 

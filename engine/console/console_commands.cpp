@@ -90,11 +90,6 @@ bool Find(EngineSession& session, ConsoleConnection& c, const std::string& patte
     return true;
 }
 
-bool IsRunning(const EngineSession& session, const Job* job) {
-    return std::find(session.runningJobs.begin(), session.runningJobs.end(), job) !=
-           session.runningJobs.end();
-}
-
 bool Kill(EngineSession& session, ConsoleConnection& c, const std::string& pattern) {
     // A destructive command without a pattern deletes nothing (an option-like word
     // is no pattern either): it answers with its usage, as `find` does.
@@ -104,12 +99,7 @@ bool Kill(EngineSession& session, ConsoleConnection& c, const std::string& patte
     }
     int killed = 0;
     while (Job* job = FindJobByName(session, pattern)) {
-        if (IsRunning(session, job)) {
-            // A job whose actions are executing further up this thread's stack
-            // must not be freed under them: it leaves the queue when its run ends.
-            SessionLock lock(session);
-            job->SetFlags(JF_EXPIRED);
-        } else if (!DeleteJob(session, job)) {
+        if (!KillJob(session, job)) {
             break;
         }
         ++killed;

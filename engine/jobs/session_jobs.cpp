@@ -7,6 +7,8 @@
 #include "platform/msg/window.h"
 #include "platform/text/ascii_case.h"
 
+#include <algorithm>
+
 namespace ob::engine {
 
 void AddJob(EngineSession& session, std::unique_ptr<Job> job) {
@@ -59,6 +61,19 @@ bool DeleteJob(EngineSession& session, Job* job) {
     }
     SessionLock lock(session);
     return session.jobs.Remove(job);
+}
+
+bool KillJob(EngineSession& session, Job* job) {
+    const auto& running = session.runningJobs;
+    if (std::find(running.begin(), running.end(), job) == running.end()) {
+        return DeleteJob(session, job);
+    }
+    SessionLock lock(session);
+    if (!session.jobs.Contains(job)) {
+        return false;
+    }
+    job->SetFlags(JF_EXPIRED);
+    return true;
 }
 
 } // namespace ob::engine

@@ -28,4 +28,10 @@ void ExpireNamesakes(EngineSession& session, const std::string& name);
 /// queued.
 bool DeleteJob(EngineSession& session, Job* job);
 
+/// Ends a job as the console's `kill` does: one whose actions are executing further
+/// up the engine thread's stack is marked expired and leaves when its run ends (it
+/// must not be freed under them); any other is deleted. Engine thread. False when it
+/// is not queued.
+bool KillJob(EngineSession& session, Job* job);
+
 } // namespace ob::engine

@@ -22,6 +22,9 @@ inline constexpr std::uint32_t EM_CONSOLE_START = 1033;
 inline constexpr std::uint32_t EM_CONSOLE_CLOSE = 1034;
 inline constexpr std::uint32_t EM_CONSOLE_LINE = 1036;
 
+/// Run the calls other threads left in the session's EngineCalls.
+inline constexpr std::uint32_t EM_CALL = 1038;
+
 // The registered window message of host events; those of the relay window are in
 // relay_protocol.h.
 inline constexpr const char* kEventName = "WM_OBRENTA_EVENT";

@@ -8,6 +8,7 @@
 
 #include "engine/console/command_server.h"
 #include "engine/jobs/job_queue.h"
+#include "engine/session/engine_calls.h"
 #include "engine/scheduling/preview_mailbox.h"
 #include "engine/scheduling/run_watchdog.h"
 #include "engine/services/shared_library.h"
@@ -107,6 +108,8 @@ struct EngineSession {
     LogRing log;
     /// Engine thread's tick timer id (engine thread only).
     std::uintptr_t tickTimer = 0;
+    /// Work other threads wait for on the engine thread (run on EM_CALL).
+    EngineCalls calls;
     /// Schedule previews other threads wait for (answered on EM_PREVIEW).
     PreviewMailbox previews;
     /// The run history, once the host enabled it: set once (under `lock`) and kept

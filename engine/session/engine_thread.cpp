@@ -81,6 +81,9 @@ Answer EngineHandler(EngineSession& session, const msg::Message& m) {
     case EM_SYNC:
         session.ready.Set();
         return Answer::Continue;
+    case EM_CALL:
+        session.calls.RunWaiting(session);
+        return Answer::Continue;
     case EM_PREVIEW:
         session.previews.Answer(session);
         return Answer::Continue;
@@ -127,7 +130,8 @@ std::uint32_t EngineThreadMain(std::shared_ptr<EngineSession> owner) {
             }
             continue;
         }
-        if ((m.message >= 1024 && m.message <= 1031) || IsTickTimer(session, m)) {
+        if ((m.message >= 1024 && m.message <= 1031) || m.message == EM_CALL ||
+            IsTickTimer(session, m)) {
             if (EngineHandler(session, m) == Answer::Stop) {
                 msg::Message stop;
                 stop.message = EM_CONSOLE_STOP;

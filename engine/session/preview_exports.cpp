@@ -12,6 +12,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,42 @@ OB_EXPORT uint32_t OB_PreviewSchedule(OB_SESSION handle, const char* from, uint3
             snapshots = std::move(request->snapshots);
         }
         *preview = Publish(PreviewSnapshots(std::move(snapshots), wanted));
+        return OB_OK;
+    });
+}
+
+OB_EXPORT uint32_t OB_PreviewJob(OB_SESSION handle, const char* name, uint32_t count,
+                                 uint32_t timeoutMs, OB_Preview** preview) {
+    using namespace ob::engine;
+    if (preview == nullptr || name == nullptr || count < 1 || count > OB_PREVIEW_MAX_COUNT) {
+        return OB_INVALID;
+    }
+    *preview = nullptr;
+    const std::string wanted(name);
+    return WithSession(handle, [&](EngineSession& s) -> uint32_t {
+        // Only the copy of the job's statements needs the engine thread; the search
+        // runs here, so a long preview never holds up a tick.
+        std::optional<JobSnapshot> snapshot;
+        const auto copy = [&](EngineSession& engine) {
+            SessionLock lock(engine);
+            for (std::size_t i = 0; i < engine.jobs.Size() && !snapshot; ++i) {
+                const Job& job = *engine.jobs.At(i);
+                if (!job.TestFlags(JF_EXPIRED) && job.GetVariable("$NAME") &&
+                    job.Name() == wanted) {
+                    snapshot = JobSnapshot::Of(job);
+                }
+            }
+        };
+        if (s.calls.RunOnEngineThread(s, copy, timeoutMs) != CallResult::Done) {
+            return OB_WAIT_TIMEOUT;
+        }
+        if (!snapshot) {
+            return OB_FAILED;
+        }
+        PreviewOptions options;
+        options.from = ob::datetime::OleDate::Now();
+        options.count = count;
+        *preview = Publish({PreviewJob(std::move(*snapshot), options)});
         return OB_OK;
     });
 }

@@ -74,6 +74,13 @@ typedef struct OB_Preview {
 OB_EXPORT uint32_t OB_PreviewSchedule(OB_SESSION session, const char* from, uint32_t count,
                                       uint32_t options, uint32_t timeoutMs, OB_Preview** preview);
 
+/* Previews the first queued job named exactly `name` from now on: a preview of one
+ * job, whose search runs on the calling thread (only the copy of its statements
+ * waits for the engine thread, at most `timeoutMs`). OB_FAILED when no such job is
+ * queued; otherwise as OB_PreviewSchedule. */
+OB_EXPORT uint32_t OB_PreviewJob(OB_SESSION session, const char* name, uint32_t count,
+                                 uint32_t timeoutMs, OB_Preview** preview);
+
 /* Frees a preview (NULL is allowed). */
 OB_EXPORT void OB_ReleasePreview(OB_Preview* preview);
 
