@@ -9,11 +9,6 @@ namespace {
 // no zone's offset from UTC exceeds a day.
 constexpr std::time_t kSearchSpan = 86400;
 
-bool SameParts(const DateParts& a, const DateParts& b) {
-    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-           a.minute == b.minute && a.second == b.second;
-}
-
 // The local wall-clock parts at an instant.
 bool PartsAt(std::time_t instant, DateParts& parts) {
     return OleDate::FromTimeT(instant).GetParts(parts);
@@ -29,26 +24,6 @@ int Compare(const DateParts& a, const DateParts& b) {
         }
     }
     return 0;
-}
-
-// The instant mktime gives for `parts` read with the given summer-time flag, when
-// the clock shows exactly `parts` at that instant.
-std::optional<std::time_t> RoundTrip(const DateParts& parts, int isDst) {
-    std::tm local{};
-    local.tm_year = parts.year - 1900;
-    local.tm_mon = parts.month - 1;
-    local.tm_mday = parts.day;
-    local.tm_hour = parts.hour;
-    local.tm_min = parts.minute;
-    local.tm_sec = parts.second;
-    local.tm_isdst = isDst;
-    local.tm_wday = -1; // mktime fills it on success; -1 is also a valid time_t
-    const std::time_t instant = std::mktime(&local);
-    DateParts shown;
-    if (local.tm_wday < 0 || !PartsAt(instant, shown) || !SameParts(shown, parts)) {
-        return std::nullopt;
-    }
-    return instant;
 }
 
 // The earliest instant in [low, high] whose wall-clock time is at or after
@@ -74,6 +49,52 @@ long OffsetAt(std::time_t instant) {
     return local.tm_gmtoff;
 }
 
+// The wall-clock time `parts` counted in seconds as if it were UTC.
+std::optional<std::time_t> AsIfUtc(const DateParts& parts) {
+    std::tm fields{};
+    fields.tm_year = parts.year - 1900;
+    fields.tm_mon = parts.month - 1;
+    fields.tm_mday = parts.day;
+    fields.tm_hour = parts.hour;
+    fields.tm_min = parts.minute;
+    fields.tm_sec = parts.second;
+    fields.tm_wday = -1; // timegm fills it on success
+    const std::time_t seconds = ::timegm(&fields);
+    if (fields.tm_wday < 0) {
+        return std::nullopt;
+    }
+    return seconds;
+}
+
+// The earliest instant at which the local clock shows `parts`; nothing inside a
+// skipped span. An instant t shows the wall-clock time w exactly when t plus the
+// offset in force at t is w, and every such t lies within a day of w. The offsets
+// in force a day before, at and a day after w are all there are in that window
+// unless the zone changed its offset three times in two days, so trying each as
+// the one in force finds every instant. This asks the zone three to six times
+// where mktime, asked once for standard and once for summer time, asks it dozens
+// of times and rereads TZ twice.
+std::optional<std::time_t> EarliestShowing(const DateParts& parts) {
+    const auto wall = AsIfUtc(parts);
+    if (!wall) {
+        return std::nullopt;
+    }
+    ::tzset(); // take a changed TZ into account, as mktime would
+    std::optional<std::time_t> earliest;
+    for (const std::time_t probe : {*wall - kSearchSpan, *wall, *wall + kSearchSpan}) {
+        const long offset = OffsetAt(probe);
+        const std::time_t instant = *wall - offset;
+        if ((!earliest || instant < *earliest) && OffsetAt(instant) == offset) {
+            earliest = instant;
+        }
+    }
+    DateParts shown;
+    if (earliest && !PartsAt(*earliest, shown)) {
+        return std::nullopt; // outside the dates the clock can show
+    }
+    return earliest;
+}
+
 } // namespace
 
 bool OccursLocally(const OleDate& wall) {
@@ -81,7 +102,7 @@ bool OccursLocally(const OleDate& wall) {
     if (!wall.GetParts(parts)) {
         return false;
     }
-    return RoundTrip(parts, 0).has_value() || RoundTrip(parts, 1).has_value();
+    return EarliestShowing(parts).has_value();
 }
 
 std::optional<std::time_t> FirstInstantOf(const OleDate& wall) {
@@ -89,13 +110,8 @@ std::optional<std::time_t> FirstInstantOf(const OleDate& wall) {
     if (!wall.GetParts(parts)) {
         return std::nullopt;
     }
-    const auto standard = RoundTrip(parts, 0);
-    const auto summer = RoundTrip(parts, 1);
-    if (standard && summer) {
-        return std::min(*standard, *summer);
-    }
-    if (standard || summer) {
-        return standard ? standard : summer;
+    if (const auto instant = EarliestShowing(parts)) {
+        return instant;
     }
     // Inside a skipped span: the instant of the change is the first one whose
     // clock shows a later time.

@@ -58,6 +58,33 @@ TEST_F(ClockChangesTest, WallClockTimesAroundBothChanges) {
     }
 }
 
+// Zones whose changes are not an hour: Samoa left out 30 December 2011 whole, and
+// Lord Howe Island sets its clock back by half an hour.
+TEST(ClockChangesZoneTest, WholeDaysAndHalfHoursAreFound) {
+    struct Case {
+        const char* zone;
+        const char* wall;
+        bool occurs;
+        std::time_t firstInstant;
+    };
+    const Case cases[] = {
+        {"Pacific/Apia", "2011-12-30 12:00:00", false, 1325239200},
+        {"Pacific/Apia", "2011-12-29 23:59:59", true, 1325239199},
+        {"Australia/Lord_Howe", "2024-04-07 01:45:00", true, 1712414700},
+        {"Australia/Lord_Howe", "2024-04-07 02:00:00", true, 1712417400},
+    };
+    for (const Case& c : cases) {
+        if (!std::filesystem::exists(std::string("/usr/share/zoneinfo/") + c.zone)) {
+            GTEST_SKIP() << "no time zone data for " << c.zone << " (Debian package tzdata)";
+        }
+        test::LocalZone zone(c.zone);
+        const OleDate wall = At(c.wall);
+        EXPECT_EQ(OccursLocally(wall), c.occurs) << c.zone << " " << c.wall;
+        EXPECT_EQ(FirstInstantOf(wall), std::optional<std::time_t>(c.firstInstant))
+            << c.zone << " " << c.wall;
+    }
+}
+
 TEST_F(ClockChangesTest, TheSkippedSpanIsSeenForAMinuteAfterTheChange) {
     const std::time_t change = 1711846800; // 03:00:00 CEST
     for (const long after : {0L, 30L, 59L}) {
