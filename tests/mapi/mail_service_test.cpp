@@ -5,6 +5,7 @@
 #include "mail_job_fixture.h"
 #include "obrenta/mapi.h"
 #include "obrenta/service.h"
+#include "support/sanitizer_build.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -173,6 +174,11 @@ TEST_F(MailServiceTest, SessionHandlesLiveInTheHandleTable) {
 }
 
 TEST_F(MailServiceTest, JobsSendThroughTheMailProgram) {
+    if (OB_TEST_ASAN) {
+        // Under ctest, LeakSanitizer's end-of-run scan of this program crashes in its
+        // own tracer (signal 11) after the test has passed; the normal build runs it.
+        GTEST_SKIP() << "LeakSanitizer's tracer crashes at the end of this run";
+    }
     if (!std::filesystem::exists(kSystemPython)) {
         GTEST_SKIP() << "needs Debian's " << kSystemPython << " to read messages back";
     }
