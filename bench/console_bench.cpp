@@ -14,6 +14,7 @@
 #include "platform/registry/registry.h"
 #include "support/resident_memory.h"
 #include "test_host.h"
+#include "tick_gaps.h"
 
 #include <benchmark/benchmark.h>
 
@@ -74,33 +75,18 @@ public:
     }
 
     /// The largest gap between two "tick" lines seen so far, in milliseconds.
-    double LargestTickGapMs() const {
-        Clock::duration largest{};
-        for (std::size_t i = 1; i < ticks_.size(); ++i) {
-            largest = std::max(largest, ticks_[i] - ticks_[i - 1]);
-        }
-        return std::chrono::duration<double, std::milli>(largest).count();
-    }
-    std::size_t Ticks() const { return ticks_.size(); }
+    double LargestTickGapMs() const { return ticks_.LargestGapMs(); }
+    std::size_t Ticks() const { return ticks_.Count(); }
 
 private:
-    // The job's own output line, not its trigger line (which names "ticker").
-    void NoteTicks() {
-        const auto lines = host_.Lines();
-        for (; seen_ < lines.size(); ++seen_) {
-            if (lines[seen_] == "tick ") {
-                ticks_.push_back(Clock::now());
-            }
-        }
-    }
+    void NoteTicks() { ticks_.Note(host_.Lines()); }
 
     int count_;
     TestHost host_;
     ob::test::ScratchDir dir_;
     std::unique_ptr<ConsoleClient> client_;
     bool ready_ = false;
-    std::vector<Clock::time_point> ticks_;
-    std::size_t seen_ = 0;
+    ob::bench::TickGaps ticks_;
 };
 
 // The console alone: the scheduler is not enabled.

@@ -8,6 +8,7 @@
 // dashboard's password check is a stand-in, so no accounts are needed).
 
 #include "test_host.h"
+#include "tick_gaps.h"
 #include "web/web_server.h"
 
 #include <benchmark/benchmark.h>
@@ -86,22 +87,11 @@ public:
     /// Lets the host receive events for `duration` and notes when each "tick" came.
     void Pump(std::chrono::milliseconds duration) {
         host_.PumpFor(duration);
-        const auto lines = host_.Lines();
-        for (; seen_ < lines.size(); ++seen_) {
-            if (lines[seen_] == "tick ") {
-                ticks_.push_back(Clock::now());
-            }
-        }
+        ticks_.Note(host_.Lines());
     }
 
-    double LargestTickGapMs() const {
-        Clock::duration largest{};
-        for (std::size_t i = 1; i < ticks_.size(); ++i) {
-            largest = std::max(largest, ticks_[i] - ticks_[i - 1]);
-        }
-        return std::chrono::duration<double, std::milli>(largest).count();
-    }
-    std::size_t Ticks() const { return ticks_.size(); }
+    double LargestTickGapMs() const { return ticks_.LargestGapMs(); }
+    std::size_t Ticks() const { return ticks_.Count(); }
 
 private:
     TestHost host_;
@@ -110,8 +100,7 @@ private:
     std::unique_ptr<httplib::Client> client_;
     httplib::Headers headers_;
     bool ready_ = false;
-    std::vector<Clock::time_point> ticks_;
-    std::size_t seen_ = 0;
+    ob::bench::TickGaps ticks_;
 };
 
 // /api/jobs back to back, the scheduler not enabled.
